@@ -1,7 +1,13 @@
 // build_model.cpp — the build pipeline: counts, the body, wing and 2D paths, and the cleanup after them.
 #include "build_model.h"
 
+#include "airfoil_drawing.h"
+#include "build_paths.h"
+#include "mesh.h"
+#include "panel_solver.h"
 #include "section.h"
+#include "section_drawing.h"
+#include "tangents.h"
 
 namespace korvel {
 
@@ -27,8 +33,6 @@ private:
 
 // The airfoil section of 2D mode, its panel solution and its drawing.
 void BuildAirfoil2D(ModelState& m, const BuildInputs& in, Canvas& canvas, std::string& info) {
-    (void)canvas;
-    (void)info;
     const bool set1 = ModellerSetActive(in.tx3, in.tz3);
     const bool set2 = ModellerSetActive(in.tx2, in.tz2);
     if (in.ActWing) {
@@ -51,8 +55,11 @@ void BuildAirfoil2D(ModelState& m, const BuildInputs& in, Canvas& canvas, std::s
     if (in.FlipVertical > 0) FlipSectionVertical(m);
     if (in.FlipHorizontal > 0) FlipSectionHorizontal(m);
     OrientSection(m);
-    // SEAM(panel solver): when NS < 640 and ActTunnel, solve for the lift and drag coefficients.
-    // SEAM(section drawing): draw the section (and pressure plot) on the canvas, append to info.
+    // The coefficients exist only when the solver ran; the drawing reads them under the same condition.
+    double Cl = 0.0;
+    double Cd = 0.0;
+    if (m.SectionCount < 640 && in.ActTunnel) SolvePanelMethod(m, in.AngleOfAttack, Cl, Cd);
+    DrawAirfoil(m, canvas, in.CanvasWidth, in.CanvasHeight, in.ActTunnel, Cl, Cd, in.AngleOfAttack, info);
 }
 
 }  // namespace
@@ -72,15 +79,26 @@ void BuildModel(ModelState& m, const BuildInputs& in, Canvas& canvas, std::strin
             v.UpperRoundedTrailingEdge = 0.0;
             v.LowerRoundedTrailingEdge = 0.0;
         }
-        // SEAM(grids): BuildWingModel or BuildBodyModel, giving the winding sign s.
-        // SEAM(mesh): ClearCutPlanes, BuildMesh, then DrawSection in section mode on a canvas above 10 x 10.
+        // The grid of the wing or the body; s is the winding sign the mesh applies to Y.
+        const int32_t s = v.ActWing ? BuildWingModel(m, v) : BuildBodyModel(m, v);
+        ClearCutPlanes(m);
+        const CutPlacement cuts =
+            BuildMesh(m, s, v.tX, v.tY, v.tZ, v.ActCutSec, v.ActMirror, v.ActAxes, v.csX, v.csY, v.csZ);
+        if (!v.Act3D && v.CanvasWidth > 10 && v.CanvasHeight > 10) {
+            DrawSection(m, canvas, v.CanvasWidth, v.CanvasHeight, v.SectionView, cuts.Position[0], cuts.Position[1],
+                        cuts.Position[2], info);
+        }
         cleanup.Set(1);
-        // SEAM(tangents): ComputeSurfaceTangents, then BuildCutPlanes.
-        (void)v;
+        // Tangent tables of the fitted grid (trailing-edge factors as forced above), then the cut planes.
+        ComputeSurfaceTangents(m, v.ActWing, v.c, v.tx3, v.tz3, v.wt, v.UpperLeadingEdge, v.UpperRoundedTrailingEdge,
+                               v.LowerLeadingEdge, v.LowerRoundedTrailingEdge);
+        BuildCutPlanes(m, v.ActMirror, cuts);
     } else if (in.CanvasWidth > 10 && in.CanvasHeight > 10) {
         BuildAirfoil2D(m, in, canvas, info);
         cleanup.Set(0);
-        // SEAM(tangents): ComputeSectionTangents with the trailing-edge factors as passed.
+        // The section's end tangents; 2D takes the trailing-edge factors as they come.
+        ComputeSectionTangents(m, in.FlipHorizontal, in.Tea, in.UpperLeadingEdge, in.UpperRoundedTrailingEdge,
+                               in.LowerLeadingEdge, in.LowerRoundedTrailingEdge);
     }
 }
 

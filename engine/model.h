@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "panel_cache.h"
+
 namespace korvel {
 
 // Growable arrays of doubles; an array2Df is rows of array1Df, indexed [row][column].
@@ -120,6 +122,9 @@ struct ModelState {
     std::vector<PixelPoint> PolyPoints;
     array1Df RingSin, RingCos;
     array1Df StationSin, StationCos;
+
+    // --- kept between builds: the panel solutions of the last section (not a work array) --------------
+    PanelCache SolverCache;
 };
 
 // --- services on the state ---------------------------------------------------------------------------

@@ -1,0 +1,163 @@
+// mesh_cut.cpp — cutting the triangle list by an axis plane: per-triangle clipping and the cut outline.
+#include <cstddef>
+
+#include "mesh_internal.h"
+
+namespace korvel {
+
+namespace {
+
+inline std::size_t At(int32_t k) { return static_cast<std::size_t>(k); }
+
+inline float Coord(const Point3f& p, int axis) { return axis == 0 ? p.x : (axis == 1 ? p.y : p.z); }
+inline void SetCoord(Point3f& p, int axis, float value) {
+    if (axis == 0) {
+        p.x = value;
+    } else if (axis == 1) {
+        p.y = value;
+    } else {
+        p.z = value;
+    }
+}
+
+// Two triangles meet the plane on their shared edge from opposite directions; working from the low end
+// of the edge in both makes the two crossing points the same to the last bit, so the pieces and the cap
+// still share their edges exactly.
+inline FramePoint Crossing(const FramePoint& A, const FramePoint& B, float c) {
+    return A.a < B.a ? LerpAtCoordinate(A, B, c) : LerpAtCoordinate(B, A, c);
+}
+
+inline bool SamePoint(const FramePoint& a, const FramePoint& b) { return a.a == b.a && a.u == b.u && a.v == b.v; }
+
+}  // namespace
+
+FramePoint LerpAtCoordinate(const FramePoint& A, const FramePoint& B, float c) {
+    const float t = (c - A.a) / (B.a - A.a);
+    return FramePoint{c, A.u + (B.u - A.u) * t, A.v + (B.v - A.v) * t};
+}
+
+ClipResult ClipTriangleSide(std::array<FramePoint, 5>& pts, bool keep, float c, int p, int q, int r) {
+    const FramePoint& P = pts[At(p)];
+    const FramePoint& Q = pts[At(q)];
+    const FramePoint& R = pts[At(r)];
+    pts[3] = Crossing(P, Q, c);
+    const bool pLow = P.a < c;
+    const bool rOnPSide = pLow ? R.a < c : R.a > c;
+    if (R.a == c) {
+        pts[4] = R;
+    } else if (rOnPSide) {
+        pts[4] = Crossing(Q, R, c);
+    } else {
+        pts[4] = Crossing(P, R, c);
+    }
+    const bool pKept = keep ? pLow : !pLow;
+    const bool rStrictlyKept = keep ? R.a < c : R.a > c;
+    ClipResult out;
+    out.segment = true;
+    if (pKept) {
+        out.pieces = 1;
+        out.piece[0] = {p, 3, 4};
+        if (rStrictlyKept) {
+            out.pieces = 2;
+            out.piece[1] = {p, 4, r};
+        }
+    } else {
+        out.pieces = 1;
+        out.piece[0] = {q, 4, 3};
+        if (rStrictlyKept) {
+            out.pieces = 2;
+            out.piece[1] = {q, r, 4};
+        }
+    }
+    return out;
+}
+
+ClipResult ClipTriangleByPlane(std::array<FramePoint, 5>& p, bool keep, float c) {
+    const float a0 = p[0].a, a1 = p[1].a, a2 = p[2].a;
+    const auto kept = [keep, c](float a) { return keep ? a <= c : a >= c; };
+    ClipResult out;
+    const auto whole = [&out](int i, int j, int k, bool segment) {
+        out.pieces = 1;
+        out.piece[0] = {i, j, k};
+        out.segment = segment;
+        return out;
+    };
+    // An edge lying in the plane is part of the outline when the triangle is kept.
+    if (a0 == c && a1 == c && kept(a2)) return whole(2, 0, 1, true);
+    if (a0 == c && a2 == c && kept(a1)) return whole(1, 2, 0, true);
+    if (a1 == c && a2 == c && kept(a0)) return whole(0, 1, 2, true);
+    if (kept(a0) && kept(a1) && kept(a2)) return whole(0, 1, 2, false);
+    if (a0 < c && c < a1) return ClipTriangleSide(p, keep, c, 0, 1, 2);
+    if (a1 < c && c < a2) return ClipTriangleSide(p, keep, c, 1, 2, 0);
+    if (a2 < c && c < a0) return ClipTriangleSide(p, keep, c, 2, 0, 1);
+    if (a0 > c && c > a1) return ClipTriangleSide(p, keep, c, 0, 1, 2);
+    if (a1 > c && c > a2) return ClipTriangleSide(p, keep, c, 1, 2, 0);
+    if (a2 > c && c > a0) return ClipTriangleSide(p, keep, c, 2, 0, 1);
+    return out;  // wholly on the discarded side
+}
+
+bool HasSegmentStart(const ModelState& m, int32_t count, float u, float v) {
+    const double du = u, dv = v;
+    for (int32_t k = count; k >= 1; --k) {
+        const CutSegment& s = m.CutSegments[At(k)];
+        if (s.start[0] == du && s.start[1] == dv) return true;
+    }
+    return false;
+}
+
+void CutMeshByPlane(ModelState& m, bool keep, int32_t& count, int cutAxis, int uAxis, int vAxis, float value) {
+    if (m.TriangleLast < 0) return;
+    count = -1;
+    int32_t segments = 0;
+    // The capacities are hints: a cut may split more triangles or find more outline than they allow.
+    std::vector<CutSegment>().swap(m.CutSegments);
+    m.CutSegments.reserve(At(m.TriangleLast / 2) + 1);
+    m.CutSegments.emplace_back();  // entry 0 unused
+    m.TempTriangles.clear();
+    m.TempTriangles.reserve(At(m.TriangleLast + m.TriangleLast / 2) + 1);
+
+    std::array<FramePoint, 5> pts;
+    const auto back = [&](const std::array<int, 3>& idx) {
+        T3p t;
+        for (std::size_t k = 0; k < 3; ++k) {
+            const FramePoint& f = pts[At(idx[k])];
+            SetCoord(t.p[k], cutAxis, f.a);
+            SetCoord(t.p[k], uAxis, f.u);
+            SetCoord(t.p[k], vAxis, f.v);
+        }
+        return t;
+    };
+    const auto degenerate = [&pts](const std::array<int, 3>& idx) {
+        const FramePoint& a = pts[At(idx[0])];
+        const FramePoint& b = pts[At(idx[1])];
+        const FramePoint& c = pts[At(idx[2])];
+        return SamePoint(a, b) || SamePoint(a, c) || SamePoint(b, c);
+    };
+    for (int32_t k = m.TriangleLast; k >= 0; --k) {
+        const T3p& t = m.Triangles[At(k)];
+        for (std::size_t i = 0; i < 3; ++i) {
+            pts[i] = FramePoint{Coord(t.p[i], cutAxis), Coord(t.p[i], uAxis), Coord(t.p[i], vAxis)};
+        }
+        const ClipResult r = ClipTriangleByPlane(pts, keep, value);
+        if (r.pieces >= 1 && !degenerate(r.piece[0])) {
+            ++count;
+            m.TempTriangles.push_back(back(r.piece[0]));
+            if (r.segment) {
+                const FramePoint& s = pts[At(r.piece[0][1])];
+                const FramePoint& e = pts[At(r.piece[0][2])];
+                if (!HasSegmentStart(m, segments, s.u, s.v)) {
+                    ++segments;
+                    m.CutSegments.push_back(CutSegment{{s.u, s.v}, {e.u, e.v}});
+                }
+            }
+        }
+        if (r.pieces == 2 && !degenerate(r.piece[1])) {
+            ++count;
+            m.TempTriangles.push_back(back(r.piece[1]));
+        }
+    }
+    CapSection(m, keep, count, cutAxis, segments, static_cast<double>(value));
+    std::vector<CutSegment>().swap(m.CutSegments);
+}
+
+}  // namespace korvel

@@ -1,0 +1,81 @@
+// mesh_internal.h — the steps of the mesh build, shared by its source files and reachable by the tests.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "mesh.h"
+#include "model.h"
+
+namespace korvel {
+
+// A point in the frame of one cut: a along the plane's normal, u and v in the plane.
+struct FramePoint {
+    float a = 0.0f;
+    float u = 0.0f;
+    float v = 0.0f;
+};
+
+// What one triangle leaves after a cut: up to two pieces, each three indices into the five working
+// points (0..2 the triangle, 3 and 4 the crossings). When segment is set, the first piece's second and
+// third points are a stretch of the cut outline, running in the winding of the kept surface.
+struct ClipResult {
+    int pieces = 0;
+    std::array<std::array<int, 3>, 2> piece{};
+    bool segment = false;
+};
+
+// Axes of a cut: the plane's normal and the two in-plane coordinates, as 0 = X, 1 = Y, 2 = Z.
+struct CutFrame {
+    int a;
+    int u;
+    int v;
+};
+inline constexpr CutFrame kCutFrames[3] = {{0, 1, 2}, {1, 0, 2}, {2, 1, 0}};
+
+// Applies the winding sign to Y, measures the grid and moves it to its minimum corner (a high-side cut
+// moves the plane itself to 0). Returns the cut positions and shifts in grid units.
+CutPlacement NormalizeGrid(ModelState& m, int32_t sign, const std::array<int32_t, 3>& types, bool cutSection,
+                           const std::array<double, 3>& fractions);
+
+// Two triangles per grid quad, diagonals in a chequerboard, collapsed triangles skipped.
+void TriangulateGrid(ModelState& m);
+
+// Appends (q1, q2, q3) and (q1, q3, q4) in single precision, skipping either when two corners coincide.
+void AddQuadTriangles(ModelState& m, double x1, double y1, double z1, double x2, double y2, double z2, double x3,
+                      double y3, double z3, double x4, double y4, double z4);
+
+// Cuts the triangle list by a plane, keeping the low side (keep) or the high side, and caps the cut.
+// The result goes to TempTriangles with count its last index; an empty list returns at once.
+void CutMeshByPlane(ModelState& m, bool keep, int32_t& count, int cutAxis, int uAxis, int vAxis, float value);
+
+// Splits one triangle (points 0..2 of p) by the plane a = c; fills the crossings 3 and 4 when needed.
+ClipResult ClipTriangleByPlane(std::array<FramePoint, 5>& p, bool keep, float c);
+
+// The straddling case: p and q lie strictly on opposite sides of the plane.
+ClipResult ClipTriangleSide(std::array<FramePoint, 5>& pts, bool keep, float c, int p, int q, int r);
+
+// The point where the segment A -> B meets a = c, in single precision.
+FramePoint LerpAtCoordinate(const FramePoint& A, const FramePoint& B, float c);
+
+// Whether one of segments 1..count of CutSegments starts exactly at (u, v).
+bool HasSegmentStart(const ModelState& m, int32_t count, float u, float v);
+
+// Chains the cut segments 1..n into outlines and closes each closed outline with a flat cap at the plane,
+// appended to TempTriangles. flag is the keep flag of the cut.
+void CapSection(ModelState& m, bool flag, int32_t& count, int cutAxis, int32_t n, double value);
+
+// The working list becomes the triangle list (TriangleLast + 1 triangles in use).
+void ReplaceTriangles(ModelState& m);
+
+// Doubles the model about a plane parallel to Y = 0, dropping what lies in Y = 0.
+void MirrorMesh(ModelState& m);
+
+// Moves the list to the origin and scales each axis to its requested size; refreshes the sizes and the
+// cut positions.
+void FitMeshToDimensions(ModelState& m, const std::array<int32_t, 3>& types, CutPlacement& cuts, bool cutSection);
+
+// Surface area, area-weighted centroid of the surface and enclosed volume of the list.
+void ComputeMassProperties(ModelState& m);
+
+}  // namespace korvel

@@ -1,0 +1,541 @@
+// panel_solver.cpp — the wind tunnel's doublet panel method: influence fill, elimination, pressures, lift.
+#include "panel_solver.h"
+
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <new>
+#include <numbers>
+#include <stdexcept>
+
+// The solve runs on every slider move while the tunnel is on, so its two hot loops (the influence fill
+// and the elimination) are written with explicit 4-lane vectors. GCC lowers them to SSE2 pairs on the
+// baseline target and runs them natively in an AVX2 clone picked at load time. There is no FMA anywhere:
+// -ffp-contract=off keeps every multiply and add separately rounded, in the clone too.
+#pragma GCC diagnostic ignored "-Wpsabi"
+
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+#define KORVEL_VECTOR_CLONES __attribute__((target_clones("avx512f", "avx2", "default")))
+#else
+#define KORVEL_VECTOR_CLONES
+#endif
+#define KORVEL_INLINE inline __attribute__((always_inline))
+
+namespace korvel {
+namespace {
+
+typedef double Vd __attribute__((vector_size(64)));
+typedef long long Vi __attribute__((vector_size(64)));  // what comparisons of Vd give: -1 true, 0 false
+constexpr std::size_t kLanes = 8;
+
+constexpr double kPi = std::numbers::pi;
+constexpr double kTwoPi = 2.0 * std::numbers::pi;
+
+KORVEL_INLINE Vd Load(const double* p) {
+    Vd v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+KORVEL_INLINE void Store(double* p, const Vd& v) { std::memcpy(p, &v, sizeof v); }
+KORVEL_INLINE Vd Splat(double s) { return Vd{s, s, s, s, s, s, s, s}; }
+KORVEL_INLINE Vd Abs(Vd v) { return (Vd)((Vi)v & std::numeric_limits<long long>::max()); }
+KORVEL_INLINE bool AllLanes(const Vi& mask) {
+    long long all = -1;
+    for (std::size_t l = 0; l < kLanes; ++l) all &= mask[l];
+    return all != 0;
+}
+
+// --- arctangent -----------------------------------------------------------------------------------------
+// atan2 by reduction to a ratio in [0, 1], then to |u| <= tan(pi/8) (atan t = pi/4 + atan((t-1)/(t+1))),
+// then to within 1/16 of a bin centre k/8 (atan u = atan c + atan((u-c)/(1+uc))), where seven Taylor
+// terms reach full double precision; one division in all. The bin arctangents come from the library.
+struct AtanBins {
+    double atanOf[4];  // atan(k/8), k = 0..3
+    AtanBins() {
+        for (int k = 0; k < 4; ++k) atanOf[k] = std::atan(k / 8.0);
+    }
+};
+
+KORVEL_INLINE Vd AtanPoly(Vd z) {
+    Vd p = Splat(1.0 / 13.0);
+    p = p * z - 1.0 / 11.0;
+    p = p * z + 1.0 / 9.0;
+    p = p * z - 1.0 / 7.0;
+    p = p * z + 1.0 / 5.0;
+    p = p * z - 1.0 / 3.0;
+    return p * z + 1.0;
+}
+
+// Lanes whose larger magnitude is zero, infinite or NaN are left for the library (mask false there).
+KORVEL_INLINE Vd Atan2V(Vd y, Vd x, const AtanBins& bins, Vi& ok) {
+    const Vd ax = Abs(x);
+    const Vd ay = Abs(y);
+    const Vi swap = ay > ax;
+    const Vd mx = swap ? ay : ax;
+    const Vd mn = swap ? ax : ay;
+    ok = (mx > 0.0) & (mx <= DBL_MAX);
+    const Vi big = mn > mx * 0.41421356237309503;
+    // u = num / den with |u| <= tan(pi/8), u <= 0 exactly when big; the division is deferred to v.
+    const Vd num = Abs(big ? mn - mx : mn);
+    const Vd den = big ? mn + mx : mx;
+    const Vi b1 = num > den * 0.0625;
+    const Vi b2 = num > den * 0.1875;
+    const Vi b3 = num > den * 0.3125;
+    const Vd c = b3 ? Splat(0.375) : (b2 ? Splat(0.25) : (b1 ? Splat(0.125) : Splat(0.0)));
+    const Vd atanC = b3 ? Splat(bins.atanOf[3])
+                        : (b2 ? Splat(bins.atanOf[2]) : (b1 ? Splat(bins.atanOf[1]) : Splat(bins.atanOf[0])));
+    const Vd v = (num - c * den) / (den + c * num);  // (|u| - c) / (1 + |u| c)
+    const Vd at = atanC + v * AtanPoly(v * v);  // atan |u|
+    Vd r = big ? Splat(kPi / 4) - at : at;
+    r = swap ? Splat(kPi / 2) - r : r;
+    r = ((Vi)x < 0) ? Splat(kPi) - r : r;  // sign bit: -0 counts as negative, as in the library
+    return ((Vi)y < 0) ? -r : r;
+}
+
+// --- logarithm ------------------------------------------------------------------------------------------
+// ln x = e ln 2 + ln m with m in [sqrt(1/2), sqrt(2)); ln m = 2 atanh s, s = (m-1)/(m+1), |s| <= 0.1716,
+// eleven terms. ln 2 is split so that e x ln2hi is exact.
+constexpr double kLn2Hi = 6.93147180369123816490e-01;
+constexpr double kLn2Lo = 1.90821492927058770002e-10;
+
+KORVEL_INLINE Vd LogV(Vd x, Vi& ok) {
+    ok = (x >= DBL_MIN) & (x <= DBL_MAX);
+    const Vi bits = (Vi)x;
+    Vi e = ((bits >> 52) & 0x7ff) - 1023;
+    Vd m = (Vd)((bits & 0x000fffffffffffffLL) | 0x3ff0000000000000LL);
+    const Vi high = m > 1.4142135623730951;
+    m = high ? m * 0.5 : m;
+    e -= high;  // true is -1
+    const Vd s = (m - 1.0) / (m + 1.0);
+    const Vd z = s * s;
+    Vd p = Splat(1.0 / 21.0);
+    p = p * z + 1.0 / 19.0;
+    p = p * z + 1.0 / 17.0;
+    p = p * z + 1.0 / 15.0;
+    p = p * z + 1.0 / 13.0;
+    p = p * z + 1.0 / 11.0;
+    p = p * z + 1.0 / 9.0;
+    p = p * z + 1.0 / 7.0;
+    p = p * z + 1.0 / 5.0;
+    p = p * z + 1.0 / 3.0;
+    p = p * z + 1.0;
+    const Vd ed = __builtin_convertvector(e, Vd);
+    return ed * kLn2Hi + (ed * kLn2Lo + (s + s) * p);
+}
+
+KORVEL_VECTOR_CLONES void Atan2Lanes(const double* y, const double* x, double* out, std::size_t count,
+                                     const AtanBins& bins) {
+    std::size_t i = 0;
+    for (; i + kLanes <= count; i += kLanes) {
+        Vi ok;
+        Store(out + i, Atan2V(Load(y + i), Load(x + i), bins, ok));
+        if (!AllLanes(ok))
+            for (std::size_t l = 0; l < kLanes; ++l)
+                if (!ok[l]) out[i + l] = std::atan2(y[i + l], x[i + l]);
+    }
+    for (; i < count; ++i) {
+        Vi ok;
+        const Vd r = Atan2V(Splat(y[i]), Splat(x[i]), bins, ok);
+        out[i] = ok[0] ? r[0] : std::atan2(y[i], x[i]);
+    }
+}
+
+KORVEL_VECTOR_CLONES void LogLanes(const double* x, double* out, std::size_t count) {
+    std::size_t i = 0;
+    for (; i + kLanes <= count; i += kLanes) {
+        Vi ok;
+        Store(out + i, LogV(Load(x + i), ok));
+        if (!AllLanes(ok))
+            for (std::size_t l = 0; l < kLanes; ++l)
+                if (!ok[l]) out[i + l] = std::log(x[i + l]);
+    }
+    for (; i < count; ++i) {
+        Vi ok;
+        const Vd r = LogV(Splat(x[i]), ok);
+        out[i] = ok[0] ? r[0] : std::log(x[i]);
+    }
+}
+
+// --- geometry and scratch -------------------------------------------------------------------------------
+
+// A zero-filled double array on a 64-byte boundary (the matrix rows and the vector loops like it).
+class AlignedArray {
+public:
+    explicit AlignedArray(std::size_t count) : count_(count) {
+        const std::size_t bytes = std::max<std::size_t>(64, (count * sizeof(double) + 63) / 64 * 64);
+        data_ = static_cast<double*>(std::aligned_alloc(64, bytes));
+        if (data_ == nullptr) throw std::bad_alloc();
+        std::memset(data_, 0, bytes);
+    }
+    ~AlignedArray() { std::free(data_); }
+    AlignedArray(const AlignedArray&) = delete;
+    AlignedArray& operator=(const AlignedArray&) = delete;
+    double* data() { return data_; }
+    const double* data() const { return data_; }
+    double& operator[](std::size_t i) { return data_[i]; }
+    double operator[](std::size_t i) const { return data_[i]; }
+    std::size_t size() const { return count_; }
+
+private:
+    double* data_ = nullptr;
+    std::size_t count_ = 0;
+};
+
+std::size_t RoundUp(std::size_t v, std::size_t step) { return (v + step - 1) / step * step; }
+
+// Nodes and panels of the section, 0-based (node i is point i+1), padded to whole vectors. Padding
+// nodes sit far away and padding panels have unit length so that the spare lanes compute harmless numbers.
+struct Contour {
+    std::size_t ns = 0;        // panels
+    std::size_t panelPad = 0;  // panels rounded up to whole vectors
+    AlignedArray X, Y;         // nodes 0..ns, padded to panelPad + kLanes
+    AlignedArray dX, dY, invL2;  // panel j joins node j to node j+1; 1 / its squared length
+
+    Contour(const ModelState& m, std::size_t panels)
+        : ns(panels), panelPad(RoundUp(panels, kLanes)), X(panelPad + kLanes), Y(panelPad + kLanes),
+          dX(panelPad), dY(panelPad), invL2(panelPad) {
+        for (std::size_t i = 0; i < X.size(); ++i) {
+            X[i] = i <= ns ? m.SectionX[i + 1] : 1.0e6;
+            Y[i] = i <= ns ? m.SectionY[i + 1] : 1.0e6;
+        }
+        for (std::size_t j = 0; j < panelPad; ++j) {
+            dX[j] = j < ns ? X[j + 1] - X[j] : 1.0;
+            dY[j] = j < ns ? Y[j + 1] - Y[j] : 0.0;
+            invL2[j] = 1.0 / (dX[j] * dX[j] + dY[j] * dY[j]);
+        }
+    }
+};
+
+struct RowScratch {
+    AlignedArray ex, ey, logR2, r2, T, E;  // per node: F - P and ln |F - P|^2; per panel: T and E
+    explicit RowScratch(const Contour& c)
+        : ex(c.X.size()), ey(c.X.size()), logR2(c.X.size()), r2(c.X.size()), T(c.panelPad), E(c.panelPad) {}
+};
+
+// The influence of every panel at the field point F: the angle term T (the angle the panel subtends at
+// F, signed) and the end-node term E. The subtended angle is taken in one arctangent of the cross and dot
+// products of F - Pj and F - Pk, which equals the difference of the two arctangents of the panel frame
+// and stays accurate when the panel is far away and the angle small.
+KORVEL_VECTOR_CLONES void PanelInfluence(const Contour& c, double fx, double fy, const AtanBins& bins,
+                                         RowScratch& s) {
+    const std::size_t nodes = c.X.size();
+    for (std::size_t i = 0; i < nodes; i += kLanes) {
+        const Vd ex = Splat(fx) - Load(c.X.data() + i);
+        const Vd ey = Splat(fy) - Load(c.Y.data() + i);
+        Store(s.ex.data() + i, ex);
+        Store(s.ey.data() + i, ey);
+        const Vd r2 = ex * ex + ey * ey;
+        Store(s.r2.data() + i, r2);
+        Vi ok;
+        Store(s.logR2.data() + i, LogV(r2, ok));
+        if (!AllLanes(ok))
+            for (std::size_t l = 0; l < kLanes; ++l)
+                if (!ok[l]) s.logR2[i + l] = std::log(r2[l]);
+    }
+    for (std::size_t j = 0; j < c.panelPad; j += kLanes) {
+        const Vd exj = Load(s.ex.data() + j);
+        const Vd eyj = Load(s.ey.data() + j);
+        const Vd exk = Load(s.ex.data() + j + 1);
+        const Vd eyk = Load(s.ey.data() + j + 1);
+        const Vd dx = Load(c.dX.data() + j);
+        const Vd dy = Load(c.dY.data() + j);
+        const Vd p = exj * dx + eyj * dy;
+        const Vd q = eyj * dx - exj * dy;
+        const Vd dot = exj * exk + eyj * eyk;
+        Vi ok;
+        Vd T = Atan2V(q, dot, bins, ok);
+        if (!AllLanes(ok))
+            for (std::size_t l = 0; l < kLanes; ++l)
+                if (!ok[l]) T[l] = std::atan2(q[l], dot[l]);
+        const Vd logRatio = Load(s.logR2.data() + j + 1) - Load(s.logR2.data() + j);
+        const Vd E = (0.5 * q * logRatio + p * T) * Load(c.invL2.data() + j);
+        Store(s.T.data() + j, T);
+        Store(s.E.data() + j, E);
+    }
+}
+
+// Forward elimination without pivoting on the augmented rows (n equations, columns up to stride).
+// Pivot columns go in blocks. The rows of a block are finished one after the other. For all rows below
+// it, the block's columns are copied out column by column and eliminated there with the rows in the
+// vector lanes, which turns each row's chain of divisions into independent lanes; the factors go back
+// into the dead entries left of the diagonal. Then the rest of those rows is swept tile by tile with
+// all the block's updates at once, so a tile of the pivot rows stays in the first-level cache and each
+// row is read and written once per block instead of once per pivot. Every entry still receives exactly
+// the textbook sequence a -= f_k x u_k in increasing k: the result is bit for bit that of the plain loop.
+constexpr std::size_t kBlock = 32;
+constexpr std::size_t kPass = 16;   // pivots per sweep pass
+constexpr std::size_t kTile = 256;  // columns per sweep tile: sixteen pivot-row pieces fill half the L1 cache
+
+// row[from, to) -= sum of f[k] x pivot row k (k < Count), the updates applied in increasing k.
+template <std::size_t Count>
+KORVEL_INLINE void Sweep(double* row, const double* u0, std::size_t stride, const double* f, std::size_t from,
+                         std::size_t to) {
+    Vd fv[Count];
+    for (std::size_t k = 0; k < Count; ++k) fv[k] = Splat(f[k]);
+    std::size_t j = from;
+    for (; j + kLanes <= to; j += kLanes) {
+        Vd a = Load(row + j);
+#pragma GCC unroll 16
+        for (std::size_t k = 0; k < Count; ++k) a -= fv[k] * Load(u0 + k * stride + j);
+        Store(row + j, a);
+    }
+    for (; j < to; ++j) {
+        double a = row[j];
+        for (std::size_t k = 0; k < Count; ++k) a -= f[k] * u0[k * stride + j];
+        row[j] = a;
+    }
+}
+
+// The same for a count known only at run time.
+KORVEL_INLINE void SweepSome(double* row, const double* u0, std::size_t stride, const double* f, std::size_t count,
+                             std::size_t from, std::size_t to) {
+    std::size_t j = from;
+    for (; j + kLanes <= to; j += kLanes) {
+        Vd a = Load(row + j);
+        for (std::size_t k = 0; k < count; ++k) a -= Splat(f[k]) * Load(u0 + k * stride + j);
+        Store(row + j, a);
+    }
+    for (; j < to; ++j) {
+        double a = row[j];
+        for (std::size_t k = 0; k < count; ++k) a -= f[k] * u0[k * stride + j];
+        row[j] = a;
+    }
+}
+
+KORVEL_VECTOR_CLONES void Eliminate(double* A, std::size_t n, std::size_t stride) {
+    const std::size_t below = RoundUp(n, kLanes);
+    AlignedArray panelStore(kBlock * below);  // block columns of the rows below, column by column
+    double* P = panelStore.data();
+    for (std::size_t k0 = 0; k0 + 1 < n; k0 += kBlock) {
+        const std::size_t kEnd = std::min(k0 + kBlock, n - 1);  // pivots k0..kEnd-1
+        const std::size_t count = kEnd - k0;
+        const double* u0 = A + k0 * stride;
+        // The block's own rows: each is complete before the next one serves as a pivot row.
+        for (std::size_t i = k0 + 1; i < kEnd; ++i) {
+            double* row = A + i * stride;
+            double f[kBlock];
+            for (std::size_t k = k0; k < i; ++k) {
+                const double* pivotRow = A + k * stride;
+                const double fk = row[k] / pivotRow[k];
+                f[k - k0] = fk;
+                for (std::size_t j = k + 1; j < kEnd; ++j) row[j] -= fk * pivotRow[j];
+            }
+            SweepSome(row, u0, stride, f, i - k0, kEnd, stride);
+        }
+        // The rows below: factors of all of them at once, eight rows per vector.
+        const std::size_t m = n - kEnd;
+        const std::size_t mPad = RoundUp(m, kLanes);
+        for (std::size_t c = 0; c < count; ++c) {
+            double* col = P + c * below;
+            for (std::size_t r = 0; r < m; ++r) col[r] = A[(kEnd + r) * stride + k0 + c];
+            for (std::size_t r = m; r < mPad; ++r) col[r] = 0.0;
+        }
+        for (std::size_t c = 0; c < count; ++c) {
+            const double* pivotRow = u0 + c * stride;
+            const Vd pivot = Splat(pivotRow[k0 + c]);
+            double* fcol = P + c * below;
+            for (std::size_t r = 0; r < mPad; r += kLanes) {
+                const Vd f = Load(fcol + r) / pivot;
+                Store(fcol + r, f);
+                for (std::size_t j = c + 1; j < count; ++j) {
+                    double* col = P + j * below;
+                    Store(col + r, Load(col + r) - f * pivotRow[k0 + j]);
+                }
+            }
+        }
+        for (std::size_t c = 0; c < count; ++c) {
+            const double* fcol = P + c * below;
+            for (std::size_t r = 0; r < m; ++r) A[(kEnd + r) * stride + k0 + c] = fcol[r];
+        }
+        // Then the sweeps, one column tile at a time, sixteen pivots per pass over a tile's row piece
+        // (the piece stays in the first-level cache between the passes).
+        for (std::size_t c0 = kEnd; c0 < stride; c0 += kTile) {
+            const std::size_t c1 = std::min(c0 + kTile, stride);
+            for (std::size_t i = kEnd; i < n; ++i) {
+                double* row = A + i * stride;
+                std::size_t k = 0;
+                for (; k + kPass <= count; k += kPass) Sweep<kPass>(row, u0 + k * stride, stride, row + k0 + k, c0, c1);
+                if (k < count) SweepSome(row, u0 + k * stride, stride, row + k0 + k, count - k, c0, c1);
+            }
+        }
+    }
+}
+
+// Angle of (x, y) in [0, 2 pi): the library's atan2 plus a full turn when y is negative.
+double TurnAngle(double y, double x) {
+    double a = std::atan2(y, x);
+    if (y < 0.0) a += kTwoPi;
+    return a;
+}
+
+// Builds and solves the system of the section for the two free streams along (cos) and across (sin)
+// the chord: the matrix does not depend on the angle, only the right-hand side does, linearly.
+void SolveBothStreams(const ModelState& m, std::size_t ns, std::vector<double>& muCos,
+                      std::vector<double>& muSin) {
+    const std::size_t n = ns + 1;                 // unknowns mu_1..mu_(NS+1), 0-based here
+    const std::size_t rhsCos = n;                 // the two right-hand side columns follow the unknowns
+    const std::size_t rhsSin = n + 1;
+    const std::size_t stride = RoundUp(n + 2, kLanes);
+    const Contour c(m, ns);
+    RowScratch s(c);
+    const AtanBins bins;
+    AlignedArray matrix(n * stride);
+    double* A = matrix.data();
+
+    // Row of the trailing edge, F = (1, 0): the two panels that end there are left out.
+    {
+        PanelInfluence(c, 1.0, 0.0, bins, s);
+        s.T[0] = s.E[0] = s.T[ns - 1] = s.E[ns - 1] = 0.0;
+        double* row = A;
+        for (std::size_t j = 1; j < ns; ++j) row[j] = s.E[j - 1] + (s.T[j] - s.E[j]);
+        row[0] = -TurnAngle(-c.Y[1], c.X[1] - 1.0);
+        row[ns] = -TurnAngle(c.Y[ns - 1], c.X[ns - 1] - 1.0);
+        row[rhsCos] = -kTwoPi;
+        row[rhsSin] = 0.0;
+    }
+    // Rows of the nodes 2..NS: F = the node; the two panels meeting there are left out.
+    for (std::size_t r = 1; r < ns; ++r) {
+        const double xr = c.X[r];
+        const double yr = c.Y[r];
+        PanelInfluence(c, xr, yr, bins, s);
+        s.T[r - 1] = s.E[r - 1] = s.T[r] = s.E[r] = 0.0;
+        double* row = A + r * stride;
+        const double w = TurnAngle(yr, xr - 1.0) - kPi;  // the node's angle around the trailing edge
+        row[0] = w + (s.T[0] - s.E[0]);
+        for (std::size_t j = 1; j < ns; ++j) row[j] = s.E[j - 1] + (s.T[j] - s.E[j]);
+        row[ns] = -w + s.E[ns - 1];
+        const double ux = xr - c.X[r + 1], uy = yr - c.Y[r + 1];
+        const double vx = xr - c.X[r - 1], vy = yr - c.Y[r - 1];
+        const double beta = TurnAngle(uy * vx - ux * vy, ux * vx + uy * vy);  // interior angle at the node
+        row[r] = beta - kTwoPi;
+        row[rhsCos] = -kTwoPi * xr;
+        row[rhsSin] = -kTwoPi * yr;
+    }
+    // Kutta condition: equal speeds on the first lower and the last upper panel at the trailing edge.
+    {
+        double* row = A + ns * stride;
+        const double d1 = std::sqrt((c.X[1] - 1.0) * (c.X[1] - 1.0) + c.Y[1] * c.Y[1]);
+        const double d2 = std::sqrt((c.X[ns - 1] - 1.0) * (c.X[ns - 1] - 1.0) + c.Y[ns - 1] * c.Y[ns - 1]);
+        row[0] = 1.0 / d1;
+        row[1] = -1.0 / d1;
+        row[ns - 1] = 1.0 / d2;
+        row[ns] = -1.0 / d2;
+    }
+
+    Eliminate(A, n, stride);
+
+    // Back substitution, the sum over the known unknowns taken from the last one down.
+    muCos.assign(n, 0.0);
+    muSin.assign(n, 0.0);
+    for (std::size_t k = n; k-- > 0;) {
+        const double* row = A + k * stride;
+        double sumCos = 0.0;
+        double sumSin = 0.0;
+        for (std::size_t j = n - 1; j > k; --j) {
+            sumCos += row[j] * muCos[j];
+            sumSin += row[j] * muSin[j];
+        }
+        muCos[k] = (row[rhsCos] - sumCos) / row[k];
+        muSin[k] = (row[rhsSin] - sumSin) / row[k];
+    }
+}
+
+bool SameSection(const PanelCache& cache, const ModelState& m, std::size_t ns) {
+    const std::size_t bytes = (ns + 1) * sizeof(double);
+    return cache.NodeX.size() == ns + 1 && cache.NodeY.size() == ns + 1 && cache.MuCos.size() == ns + 1 &&
+           cache.MuSin.size() == ns + 1 && std::memcmp(cache.NodeX.data(), m.SectionX.data() + 1, bytes) == 0 &&
+           std::memcmp(cache.NodeY.data(), m.SectionY.data() + 1, bytes) == 0;
+}
+
+void RequireSection(const ModelState& m) {
+    const std::size_t need = static_cast<std::size_t>(std::max(m.SectionCount, 0)) + 2;
+    if (m.SectionX.size() < need || m.SectionY.size() < need)
+        throw std::logic_error("the section holds fewer points than its panel count");
+}
+
+}  // namespace
+
+namespace panel_detail {
+
+void Atan2Array(const double* y, const double* x, double* out, std::size_t count) {
+    Atan2Lanes(y, x, out, count, AtanBins());
+}
+
+void LogArray(const double* x, double* out, std::size_t count) { LogLanes(x, out, count); }
+
+}  // namespace panel_detail
+
+void SolvePanelMethod(ModelState& m, double AOA, double& Cl, double& Cd) {
+    array2Df().swap(m.PanelMatrix);  // the system lives in contiguous storage of the solve itself
+    RequireSection(m);
+    const std::size_t ns = static_cast<std::size_t>(std::max(m.SectionCount, 0));
+    m.CpValues.assign(ns + 1, 0.0);
+    if (ns < 3) {
+        // Fewer than three panels cannot carry the trailing-edge and Kutta rows: no flow solution.
+        const double nan = std::numeric_limits<double>::quiet_NaN();
+        std::fill(m.CpValues.begin() + 1, m.CpValues.end(), nan);
+        Cl = nan;
+        Cd = nan;
+        return;
+    }
+
+    PanelCache& cache = m.SolverCache;
+    if (!SameSection(cache, m, ns)) {
+        cache.Clear();  // never left half-written: an error in the solve leaves no cache at all
+        std::vector<double> muCos, muSin;
+        SolveBothStreams(m, ns, muCos, muSin);
+        cache.NodeX.assign(m.SectionX.begin() + 1, m.SectionX.begin() + 1 + static_cast<std::ptrdiff_t>(ns + 1));
+        cache.NodeY.assign(m.SectionY.begin() + 1, m.SectionY.begin() + 1 + static_cast<std::ptrdiff_t>(ns + 1));
+        cache.MuCos = std::move(muCos);
+        cache.MuSin = std::move(muSin);
+    }
+
+    const long double a = static_cast<long double>(AOA) * (1.0L / 180.0L) * std::numbers::pi_v<long double>;
+    const double sa = static_cast<double>(std::sin(a));
+    const double ca = static_cast<double>(std::cos(a));
+    const auto mu = [&](std::size_t i) { return ca * cache.MuCos[i] + sa * cache.MuSin[i]; };
+
+    double muPrev = mu(0);
+    for (std::size_t k = 1; k <= ns; ++k) {
+        const double muNext = mu(k);
+        const double dx = m.SectionX[k + 1] - m.SectionX[k];
+        const double dy = m.SectionY[k + 1] - m.SectionY[k];
+        const double dmu = muNext - muPrev;
+        m.CpValues[k] = 1.0 - dmu * dmu / (dx * dx + dy * dy);
+        muPrev = muNext;
+    }
+    const double circulation = muPrev - mu(0);
+    Cl = 2.0 * circulation;
+    Cd = circulation * AOA * 0.03490658503988659;
+    constexpr double kTiny = static_cast<double>(1e-7f);
+    if (std::fabs(Cl) < kTiny) Cl = 0.0;
+    if (std::fabs(Cd) < kTiny) Cd = 0.0;
+}
+
+void SectionAreaHeight(const ModelState& m, double& Area, double& Height) {
+    RequireSection(m);
+    const int32_t ns = m.SectionCount;
+    if (ns < 1) {
+        Area = 0.0;
+        Height = 0.0;
+        return;
+    }
+    const array1Df& X = m.SectionX;
+    const array1Df& Y = m.SectionY;
+    double sum = 0.0;
+    double lo = Y[1];
+    double hi = Y[1];
+    for (int32_t i = 1; i <= ns; ++i) {
+        sum += (X[i + 1] - X[i]) * (Y[i] + Y[i + 1]);
+        lo = std::min(lo, Y[i]);
+        hi = std::max(hi, Y[i]);
+    }
+    Area = std::fabs(0.5 * sum);
+    Height = hi - lo;
+}
+
+}  // namespace korvel

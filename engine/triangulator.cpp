@@ -1,0 +1,194 @@
+// triangulator.cpp — ear clipping for the caps of cut sections: single-precision predicates, relinking only.
+#include "triangulator.h"
+
+#include <cstddef>
+
+namespace korvel {
+
+namespace {
+
+inline std::size_t At(int32_t k) { return static_cast<std::size_t>(k); }
+
+// The two products whose difference is twice the signed area of (a, b, c), each rounded to single.
+// Area2 > 0 exactly when the second is larger.
+struct AreaProducts {
+    float p1;
+    float p2;
+};
+
+inline AreaProducts Products(const vertex& a, const vertex& b, const vertex& c) {
+    const float p1 = (b.y - a.y) * (c.x - a.x);
+    const float p2 = (c.y - a.y) * (b.x - a.x);
+    return {p1, p2};
+}
+
+inline bool InRange(float lo, float hi, float v) {
+    return (lo <= v && v <= hi) || (hi <= v && v <= lo);
+}
+
+}  // namespace
+
+bool IsLeft(const vertex& a, const vertex& b, const vertex& c) {
+    const AreaProducts p = Products(a, b, c);
+    return p.p1 < p.p2;
+}
+
+bool IsLeftOn(const vertex& a, const vertex& b, const vertex& c) {
+    const AreaProducts p = Products(a, b, c);
+    return p.p1 <= p.p2;
+}
+
+bool IsCollinear(const vertex& a, const vertex& b, const vertex& c) {
+    const AreaProducts p = Products(a, b, c);
+    return p.p1 == p.p2;
+}
+
+bool SegmentsCrossProperly(const vertex& a, const vertex& b, const vertex& c, const vertex& d) {
+    if (IsCollinear(a, b, c) || IsCollinear(a, b, d) || IsCollinear(c, d, a) || IsCollinear(c, d, b)) {
+        return false;
+    }
+    return (IsLeft(a, b, c) != IsLeft(a, b, d)) && (IsLeft(c, d, a) != IsLeft(c, d, b));
+}
+
+bool IsBetween(const vertex& a, const vertex& b, const vertex& c) {
+    if (!IsCollinear(a, b, c)) return false;
+    if (a.x != b.x) return InRange(a.x, b.x, c.x);
+    return InRange(a.y, b.y, c.y);
+}
+
+bool SegmentsIntersect(const vertex& a, const vertex& b, const vertex& c, const vertex& d) {
+    return SegmentsCrossProperly(a, b, c, d) || IsBetween(a, b, c) || IsBetween(a, b, d) || IsBetween(c, d, a) ||
+           IsBetween(c, d, b);
+}
+
+bool IsInCone(const arrayOfVertex& verts, int32_t a, int32_t b) {
+    const vertex& va = verts[At(a)];
+    const vertex& vb = verts[At(b)];
+    const vertex& a0 = verts[At(va.prev)];
+    const vertex& a1 = verts[At(va.next)];
+    if (IsLeftOn(va, a1, a0)) return IsLeft(va, vb, a0) && IsLeft(vb, va, a1);  // convex corner
+    return !(IsLeftOn(va, vb, a1) && IsLeftOn(vb, va, a0));                     // reflex corner
+}
+
+namespace {
+
+// -1, 0 or +1: the side of c relative to a -> b, decided by the same single-precision products as IsLeft
+// and IsCollinear.
+inline int Orientation(const vertex& a, const vertex& b, const vertex& c) {
+    const AreaProducts p = Products(a, b, c);
+    return p.p1 < p.p2 ? 1 : (p.p1 == p.p2 ? 0 : -1);
+}
+
+// The coordinate range test of IsBetween, without its collinearity test.
+inline bool WithinSpan(const vertex& a, const vertex& b, const vertex& c) {
+    if (a.x != b.x) return InRange(a.x, b.x, c.x);
+    return InRange(a.y, b.y, c.y);
+}
+
+// SegmentsIntersect(a, b, c, d) with the sides of c and d relative to a -> b already known: the same
+// answer, but the sides relative to c -> d are worked out only when the cheap tests leave it open.
+inline bool HitsEdge(const vertex& a, const vertex& b, const vertex& c, const vertex& d, int oc, int od) {
+    if (oc == 0 && WithinSpan(a, b, c)) return true;
+    if (od == 0 && WithinSpan(a, b, d)) return true;
+    const bool straddles = (oc > 0 && od < 0) || (oc < 0 && od > 0);
+    const bool nearA = WithinSpan(c, d, a);
+    const bool nearB = WithinSpan(c, d, b);
+    if (!straddles && !nearA && !nearB) return false;
+    const int oa = Orientation(c, d, a);
+    const int ob = Orientation(c, d, b);
+    if (straddles && ((oa > 0 && ob < 0) || (oa < 0 && ob > 0))) return true;
+    return (oa == 0 && nearA) || (ob == 0 && nearB);
+}
+
+}  // namespace
+
+bool IsDiagonal(const arrayOfVertex& verts, int32_t a, int32_t b, int32_t start) {
+    if (!IsInCone(verts, a, b) || !IsInCone(verts, b, a)) return false;
+    const vertex& va = verts[At(a)];
+    const vertex& vb = verts[At(b)];
+    // The walk visits every corner once; each corner's side of a -> b serves both edges that meet there.
+    int32_t c = start;
+    int oc = Orientation(va, vb, verts[At(c)]);
+    do {
+        const int32_t c1 = verts[At(c)].next;
+        const int oc1 = Orientation(va, vb, verts[At(c1)]);
+        const bool touches = c == va.id || c1 == va.id || c == vb.id || c1 == vb.id;
+        if (!touches && HitsEdge(va, vb, verts[At(c)], verts[At(c1)], oc, oc1)) return false;
+        c = c1;
+        oc = oc1;
+    } while (c != start);
+    return true;
+}
+
+void InitEars(arrayOfVertex& verts, int32_t last) {
+    for (int32_t v = last; v >= 0; --v) {
+        verts[At(v)].ear = IsDiagonal(verts, verts[At(v)].prev, verts[At(v)].next, 0);
+    }
+}
+
+int32_t FindStartVertex(const arrayOfVertex& verts, int32_t last) {
+    float xmin = verts[0].x, xmax = xmin, ymin = verts[0].y, ymax = ymin;
+    for (int32_t k = 1; k <= last; ++k) {
+        const vertex& v = verts[At(k)];
+        if (v.x < xmin) xmin = v.x;
+        if (v.x > xmax) xmax = v.x;
+        if (v.y < ymin) ymin = v.y;
+        if (v.y > ymax) ymax = v.y;
+    }
+    // A flat outline starts at its left end, any other at its lowest corner.
+    const bool byX = (ymax - ymin) < (xmax - xmin);
+    const auto key = [byX](const vertex& v) { return byX ? v.x : v.y; };
+    int32_t start = 0;
+    float best = key(verts[0]);
+    for (int32_t k = last; k >= 0; --k) {
+        const float value = key(verts[At(k)]);
+        if (value < best) {
+            best = value;
+            start = k;
+        }
+    }
+    return start;
+}
+
+void TriangulatePolygon(arrayOfVertex& verts, int32_t n, int32_t& count, arrayOfLongInt& I1, arrayOfLongInt& I2,
+                        arrayOfLongInt& I3) {
+    count = 0;
+    if (n < 3) return;
+    InitEars(verts, n - 1);
+    int32_t start = FindStartVertex(verts, n - 1);
+    for (int32_t pass = n - 4; pass >= 0; --pass) {
+        int32_t v = start;
+        int32_t fallback = -1;
+        do {
+            if (verts[At(v)].ear) break;
+            if (fallback < 0 && IsLeftOn(verts[At(verts[At(v)].prev)], verts[At(v)], verts[At(verts[At(v)].next)])) {
+                fallback = v;
+            }
+            v = verts[At(v)].next;
+        } while (v != start);
+        // Rounding can leave an outline that is simple in fact without a single ear (slivers a few units
+        // in the last place wide). Rather than leave a hole in the cap, clip the first corner that does not
+        // turn clockwise, or the start: every corner is still used once, so the cap stays closed.
+        if (!verts[At(v)].ear) v = fallback >= 0 ? fallback : start;
+        const int32_t nx = verts[At(v)].next;
+        const int32_t pv = verts[At(v)].prev;
+        const int32_t nn = verts[At(nx)].next;
+        const int32_t pp = verts[At(pv)].prev;
+        I1[At(count)] = pv;
+        I2[At(count)] = v;
+        I3[At(count)] = nx;
+        verts[At(pv)].next = nx;
+        verts[At(nx)].prev = pv;
+        // Alternating the side the next pass starts from keeps the fan from growing on one corner.
+        start = (pass % 2 == 0) ? nx : pv;
+        ++count;
+        verts[At(pv)].ear = IsDiagonal(verts, pp, nx, start);
+        verts[At(nx)].ear = IsDiagonal(verts, pv, nn, start);
+    }
+    I1[At(count)] = verts[At(start)].prev;
+    I2[At(count)] = start;
+    I3[At(count)] = verts[At(start)].next;
+    ++count;
+}
+
+}  // namespace korvel

@@ -1,0 +1,60 @@
+// export_common.h — what every exchange-file writer shares: the error type, number text, curve names, clock, text lines.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <stdexcept>
+#include <string>
+
+#include "output_file.h"
+
+namespace korvel {
+
+// Every writer reports failure by throwing this: a model that cannot be fitted (checked before any file
+// is created) or a file operation that failed. what() is a complete sentence for a message box.
+class ExportError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The names of the two section curves: 0 the upper side, 1 the lower side.
+extern const std::array<const char*, 2> CurveNames;
+
+// A real number with at least one and at most 13 decimals, rounded, no exponent, '.' as the separator
+// whatever the locale. Zero of either sign is "0.0"; a tiny negative value keeps its sign ("-0.0").
+std::string FormatReal(double x);
+
+// A local date and time, as the platform clock gives it.
+struct LocalDateTime {
+    int32_t Year = 2000;
+    int32_t Month = 1;
+    int32_t Day = 1;
+    int32_t Hour = 0;
+    int32_t Minute = 0;
+    int32_t Second = 0;
+};
+
+// One reading of the clock: the local time and the local zone's offset east of UTC in minutes.
+struct ClockReading {
+    LocalDateTime Local;
+    int32_t OffsetMinutes = 0;
+};
+
+// Writers that stamp their files take the clock as an argument so that tests can pin it.
+using ExportClock = std::function<ClockReading()>;
+
+// The platform's local time and zone offset now.
+ClockReading ReadSystemClock();
+
+// 2026-12-05T17:58:53
+std::string IsoDateTimeText(const LocalDateTime& dt);
+// "Z" for 0, otherwise +hh:mm or -hh:mm.
+std::string TimeZoneOffsetText(int32_t minutes);
+// IsoDateTimeText followed by TimeZoneOffsetText.
+std::string IsoTimestamp(int32_t minutes, const LocalDateTime& dt);
+
+// Writes text and a line feed to a checked output file (text files end their lines with LF alone).
+void WriteTextLine(OutputFile& f, const std::string& text);
+
+}  // namespace korvel

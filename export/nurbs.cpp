@@ -1,0 +1,259 @@
+// nurbs.cpp — the bicubic surface fit: averaged parameters, clamped knots, u-line then v-column solves.
+#include "nurbs.h"
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+#include "cubic_spline.h"
+#include "engine/tangents.h"
+#include "export_common.h"
+
+namespace korvel {
+
+namespace {
+
+// A line shorter than this takes no part in the averaged parameters.
+constexpr double kShortLine = 1e-15;
+
+double Distance(const array2Df& x, const array2Df& y, const array2Df& z, int32_t i0, int32_t j0, int32_t i1,
+                int32_t j1) {
+    const double dx = x[i0][j0] - x[i1][j1];
+    const double dy = y[i0][j0] - y[i1][j1];
+    const double dz = z[i0][j0] - z[i1][j1];
+    return std::sqrt(dx * dx + dy * dy + dz * dz);
+}
+
+void Size2D(array2Df& a, std::size_t rows, std::size_t cols) {
+    a.resize(rows);
+    for (array1Df& r : a) r.resize(cols);
+}
+
+void Empty(array1Df& a) {
+    a.clear();
+    a.shrink_to_fit();
+}
+
+void Empty(array2Df& a) {
+    a.clear();
+    a.shrink_to_fit();
+}
+
+// Empties the chord scratch on the way out of a parameter pass, also when an error passes.
+class ScratchGuard {
+public:
+    explicit ScratchGuard(array1Df& a) : a_(a) {}
+    ~ScratchGuard() { Empty(a_); }
+    ScratchGuard(const ScratchGuard&) = delete;
+    ScratchGuard& operator=(const ScratchGuard&) = delete;
+
+private:
+    array1Df& a_;
+};
+
+bool TableFits(const array2Df& t, std::size_t rows, std::size_t cols) {
+    if (t.size() < rows) return false;
+    for (std::size_t r = 0; r < rows; ++r) {
+        if (t[r].size() < cols) return false;
+    }
+    return true;
+}
+
+Vec3d Scaled(double s, const Vec3d& v) { return Vec3d{s * v.x, s * v.y, s * v.z}; }
+
+}  // namespace
+
+TNurbs::TNurbs() = default;
+
+TNurbs::~TNurbs() {
+    FreeArrays();
+    FreeKnots();
+}
+
+void TNurbs::FreeArrays() {
+    for (array1Df* a : {&Left, &Right, &LengthAlongU, &LengthAlongV, &VParams, &Basis, &VKnots}) Empty(*a);
+    for (array2Df* a : {&TempX, &TempY, &TempZ, &QX, &QY, &QZ, &PX, &PY, &PZ}) Empty(*a);
+}
+
+void TNurbs::FreeKnots() {
+    Empty(UKnots);
+    Empty(UParams);
+}
+
+void TNurbs::SetSize() {
+    if (Degree < 1 || NU < 0 || NV < 0) throw ExportError("Internal error: a surface fit was sized with a negative count.");
+    const std::size_t d = static_cast<std::size_t>(Degree);
+    const std::size_t nu = static_cast<std::size_t>(NU);
+    const std::size_t nv = static_cast<std::size_t>(NV);
+    Left.resize(d + 1);
+    Right.resize(d + 1);
+    Basis.resize(d + 1);
+    LengthAlongU.resize(nv + 1);
+    LengthAlongV.resize(nu + 1);
+    UParams.resize(nu + 1);
+    VParams.resize(nv + 1);
+    UKnots.resize(nu + d + 4);
+    VKnots.resize(nv + d + 4);
+    for (array2Df* a : {&TempX, &TempY, &TempZ, &PX, &PY, &PZ}) Size2D(*a, nu + 3, nv + 3);
+    for (array2Df* a : {&QX, &QY, &QZ}) Size2D(*a, nu + 1, nv + 1);
+}
+
+void TNurbs::BasisFunctions(int32_t span, const array1Df& knots) {
+    BsplineBasisFunctions(Degree, span, knots, knots[span], Basis, Left, Right);
+}
+
+namespace {
+
+// Chord-length parameters 0..n averaged over `lines` lines of n+1 points; seg(line, k) is the length of
+// segment k (1..n) of a line. A line shorter than kShortLine takes no part; when none does, the interior
+// parameters stay 0. Each line's total goes to lengths[line] when lengths is given.
+template <class Segment>
+void AverageParams(int32_t lines, int32_t n, Segment seg, array1Df& scratch, array1Df& params, array1Df* lengths) {
+    ScratchGuard guard(scratch);
+    scratch.assign(static_cast<std::size_t>(n) + 1, 0.0);
+    params[0] = 0.0;
+    params[n] = 1.0;
+    for (int32_t i = 1; i <= n - 1; ++i) params[i] = 0.0;
+    int32_t count = lines;
+    for (int32_t line = 0; line < lines; ++line) {
+        double total = 0.0;
+        for (int32_t k = 1; k <= n; ++k) {
+            scratch[k] = seg(line, k);
+            total += scratch[k];
+        }
+        if (lengths != nullptr) (*lengths)[line] = total;
+        if (total < kShortLine) {
+            --count;
+            continue;
+        }
+        double run = 0.0;
+        for (int32_t k = 1; k <= n - 1; ++k) {
+            run += scratch[k];
+            params[k] += run / total;
+        }
+    }
+    if (count > 0) {
+        for (int32_t k = 1; k <= n - 1; ++k) params[k] /= count;
+    }
+}
+
+}  // namespace
+
+void TNurbs::ParamsU() {
+    AverageParams(
+        NV + 1, NU, [&](int32_t j, int32_t i) { return Distance(QX, QY, QZ, i, j, i - 1, j); }, ChordScratch,
+        UParams, nullptr);
+    KnotsU();
+}
+
+void TNurbs::ParamsV() {
+    for (int32_t j = 0; j <= NV; ++j) {
+        double total = 0.0;
+        for (int32_t i = 1; i <= NU; ++i) total += Distance(QX, QY, QZ, i, j, i - 1, j);
+        LengthAlongU[j] = total;
+    }
+    AverageParams(
+        NU + 1, NV, [&](int32_t i, int32_t j) { return Distance(QX, QY, QZ, i, j, i, j - 1); }, ChordScratch,
+        VParams, &LengthAlongV);
+}
+
+void TNurbs::KnotsU() { AveragedClampedKnots(Degree, NU, UParams, UKnots); }
+
+void TNurbs::KnotsV() { AveragedClampedKnots(Degree, NV, VParams, VKnots); }
+
+void TNurbs::SolveRowU(int32_t l, array1Df& dd, double d0x, double d0y, double d0z, double dNx, double dNy,
+                       double dNz) {
+    const std::size_t nu = static_cast<std::size_t>(NU);
+    const array2Df* q[3] = {&QX, &QY, &QZ};
+    array2Df* t[3] = {&TempX, &TempY, &TempZ};
+    for (int c = 0; c < 3; ++c) {
+        lineQ_[c].resize(nu + 1);
+        lineP_[c].resize(nu + 3);
+        for (std::size_t i = 0; i <= nu; ++i) lineQ_[c][i] = (*q[c])[i][l];
+    }
+    SolveCubicLine(NU, UKnots, {lineQ_[0].data(), lineQ_[1].data(), lineQ_[2].data()}, Vec3d{d0x, d0y, d0z},
+                   Vec3d{dNx, dNy, dNz}, {lineP_[0].data(), lineP_[1].data(), lineP_[2].data()}, dd, Basis, Left,
+                   Right);
+    for (int c = 0; c < 3; ++c) {
+        for (std::size_t i = 0; i < nu + 3; ++i) (*t[c])[i][l] = lineP_[c][i];
+    }
+}
+
+void TNurbs::SolveColumnV(int32_t k, array1Df& dd, double d0x, double d0y, double d0z, double dNx, double dNy,
+                          double dNz) {
+    SolveCubicLine(NV, VKnots, {TempX[k].data(), TempY[k].data(), TempZ[k].data()}, Vec3d{d0x, d0y, d0z},
+                   Vec3d{dNx, dNy, dNz}, {PX[k].data(), PY[k].data(), PZ[k].data()}, dd, Basis, Left, Right);
+}
+
+void TNurbs::Interpolate(const array2Df& EdgeX, const array2Df& EdgeY, const array2Df& EdgeZ,
+                         const array2Df& CurveX, const array2Df& CurveY, const array2Df& CurveZ, int32_t Offset,
+                         int32_t Patch) {
+    if (NU < 1 || NV < 1) throw ExportError("A surface needs at least two points in each direction to be fitted.");
+    if (Degree != 3) throw ExportError("Internal error: only bicubic surfaces are fitted.");
+    if (Offset < 0 || Patch < 0) throw ExportError("Internal error: a surface patch has a negative position.");
+    const std::size_t nu = static_cast<std::size_t>(NU);
+    const std::size_t nv = static_cast<std::size_t>(NV);
+    if (UKnots.size() != nu + 7 || UParams.size() != nu + 1 || VKnots.size() != nv + 7 || QX.size() != nu + 1 ||
+        PX.size() != nu + 3 || TempX.size() != nu + 3) {
+        throw ExportError("Internal error: a surface fit ran before its arrays and u parameters were prepared.");
+    }
+    const std::size_t edgeCols = nv + static_cast<std::size_t>(Offset) + 1;
+    const std::size_t curveRows = 2 * static_cast<std::size_t>(Patch) + 2;
+    if (!TableFits(EdgeX, 2, edgeCols) || !TableFits(EdgeY, 2, edgeCols) || !TableFits(EdgeZ, 2, edgeCols) ||
+        !TableFits(CurveX, curveRows, nu + 2) || !TableFits(CurveY, curveRows, nu + 2) ||
+        !TableFits(CurveZ, curveRows, nu + 2)) {
+        throw ExportError("The model's tangent tables do not match its point grid; rebuild the model and export again.");
+    }
+
+    array1Df dd(std::max(nu, nv) + 1);
+    ParamsV();
+    KnotsV();
+
+    for (int32_t l = 0; l <= NV; ++l) {
+        const int32_t g = l + Offset;
+        const Vec3d t0 = TangentDirection(EdgeX[0][g], EdgeY[0][g], EdgeZ[0][g], Vec3d{QX[1][l], QY[1][l], QZ[1][l]},
+                                          Vec3d{QX[0][l], QY[0][l], QZ[0][l]});
+        const Vec3d t1 =
+            TangentDirection(EdgeX[1][g], EdgeY[1][g], EdgeZ[1][g], Vec3d{QX[NU][l], QY[NU][l], QZ[NU][l]},
+                             Vec3d{QX[NU - 1][l], QY[NU - 1][l], QZ[NU - 1][l]});
+        const double len = LengthAlongU[l];
+        const Vec3d a = Scaled(len, t0);
+        const Vec3d b = Scaled(len, t1);
+        SolveRowU(l, dd, a.x, a.y, a.z, b.x, b.y, b.z);
+    }
+
+    const int32_t c0 = 2 * Patch;
+    const int32_t c1 = 2 * Patch + 1;
+    const Vec3d freeTangent{kFreeTangent, kFreeTangent, kFreeTangent};
+    for (int32_t k = 0; k <= NU + 2; ++k) {
+        // The columns next to the ends are extra control columns with no grid row of their own: they take
+        // the mean length of their neighbours and no prescribed cross tangent.
+        double len = 0.0;
+        int32_t row = -1;
+        if (k == 0) {
+            len = LengthAlongV[0];
+            row = 1;
+        } else if (k == NU + 2) {
+            len = LengthAlongV[NU];
+            row = NU + 1;
+        } else if (k == 1) {
+            len = (LengthAlongV[0] + LengthAlongV[1]) * 0.5;
+        } else if (k <= NU) {
+            len = LengthAlongV[k - 1];
+            row = k;
+        } else {
+            len = (LengthAlongV[NU - 1] + LengthAlongV[NU]) * 0.5;
+        }
+        const Vec3d g0 = row < 0 ? freeTangent : Vec3d{CurveX[c0][row], CurveY[c0][row], CurveZ[c0][row]};
+        const Vec3d g1 = row < 0 ? freeTangent : Vec3d{CurveX[c1][row], CurveY[c1][row], CurveZ[c1][row]};
+        const Vec3d t0 = TangentDirection(g0.x, g0.y, g0.z, Vec3d{TempX[k][1], TempY[k][1], TempZ[k][1]},
+                                          Vec3d{TempX[k][0], TempY[k][0], TempZ[k][0]});
+        const Vec3d t1 = TangentDirection(g1.x, g1.y, g1.z, Vec3d{TempX[k][NV], TempY[k][NV], TempZ[k][NV]},
+                                          Vec3d{TempX[k][NV - 1], TempY[k][NV - 1], TempZ[k][NV - 1]});
+        const Vec3d a = Scaled(len, t0);
+        const Vec3d b = Scaled(len, t1);
+        SolveColumnV(k, dd, a.x, a.y, a.z, b.x, b.y, b.z);
+    }
+}
+
+}  // namespace korvel
