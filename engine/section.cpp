@@ -38,6 +38,21 @@ Complex2 CayleyBack(const PolarPower& w) {
     return {(1.0 - w.rho * w.rho) / d, 2.0 * w.rho * std::sin(w.psi) / d};
 }
 
+// The same map for exponents near 0, where W -> 1 and both 1 - rho² and |1 - W|² cancel to nothing in
+// the direct form (NaN a few hundred-millionths of a degree below 360): form them from expm1 and the
+// half-angle sine instead, in 80 bits.
+Complex2 CayleyBackNearOne(double modulus2, double phi, double e, double eHalf) {
+    const long double alpha = static_cast<long double>(eHalf) * logl(static_cast<long double>(modulus2));
+    const long double psi = static_cast<long double>(e) * static_cast<long double>(phi);
+    const long double rho = expl(alpha);
+    const long double em = expm1l(alpha);  // rho - 1
+    const long double h = sinl(0.5L * psi);
+    const long double re1 = 2.0L * h * h - em * cosl(psi);  // Re(1 - W)
+    const long double im1 = rho * sinl(psi);                // -Im(1 - W)
+    const long double d = re1 * re1 + im1 * im1;
+    return {static_cast<double>(-em * (em + 2.0L) / d), static_cast<double>(2.0L * im1 / d)};
+}
+
 // The in-place operations need a section that BuildBaseSection made; anything else is left alone.
 bool SectionReady(const ModelState& m) {
     const int32_t ns = m.SectionCount;
@@ -70,6 +85,7 @@ public:
             const double l2 = lre * lre + phi * phi;
             return {-2.0 * lre / l2, 2.0 * phi / l2};
         }
+        if (std::fabs(n_) < 1e-3) return CayleyBackNearOne(modulus2, phi, n_, nHalf_);
         return CayleyBack(Power(modulus2, phi, n_, nHalf_));
     }
 

@@ -2,6 +2,7 @@
 #include "triangulator.h"
 
 #include <cstddef>
+#include <vector>
 
 namespace korvel {
 
@@ -154,13 +155,24 @@ void TriangulatePolygon(arrayOfVertex& verts, int32_t n, int32_t& count, arrayOf
                         arrayOfLongInt& I3) {
     count = 0;
     if (n < 3) return;
-    InitEars(verts, n - 1);
+    // The ear flags of the whole outline are what InitEars gives; they are worked out on a copy of the
+    // untouched outline when the scan first reaches a corner, since most corners are clipped or updated
+    // before it ever does.
+    const arrayOfVertex outline(verts.begin(), verts.begin() + n);
+    std::vector<bool> known(At(n), false);
+    const auto isEar = [&](int32_t v) {
+        if (!known[At(v)]) {
+            verts[At(v)].ear = IsDiagonal(outline, outline[At(v)].prev, outline[At(v)].next, 0);
+            known[At(v)] = true;
+        }
+        return verts[At(v)].ear;
+    };
     int32_t start = FindStartVertex(verts, n - 1);
     for (int32_t pass = n - 4; pass >= 0; --pass) {
         int32_t v = start;
         int32_t fallback = -1;
         do {
-            if (verts[At(v)].ear) break;
+            if (isEar(v)) break;
             if (fallback < 0 && IsLeftOn(verts[At(verts[At(v)].prev)], verts[At(v)], verts[At(verts[At(v)].next)])) {
                 fallback = v;
             }
@@ -184,6 +196,7 @@ void TriangulatePolygon(arrayOfVertex& verts, int32_t n, int32_t& count, arrayOf
         ++count;
         verts[At(pv)].ear = IsDiagonal(verts, pp, nx, start);
         verts[At(nx)].ear = IsDiagonal(verts, pv, nn, start);
+        known[At(pv)] = known[At(nx)] = true;
     }
     I1[At(count)] = verts[At(start)].prev;
     I2[At(count)] = start;

@@ -7,7 +7,6 @@
 #include <cstddef>
 #include <cstring>
 #include <filesystem>
-#include <optional>
 
 #include "engine/checked_int.h"
 #include "fitted_model.h"
@@ -197,7 +196,7 @@ void WriteOnes(ParamStream& emit, int64_t count) {
 }  // namespace
 
 std::size_t IgesRealChars(double value, char* out) {
-    if (!std::isfinite(value)) throw ExportError("A value of the model is not a finite number; nothing was written.");
+    if (!std::isfinite(value)) throw ExportError("A value of the model is not a finite number and cannot be written to an IGES file.");
     if (value == 0.0) {  // negative zero too
         out[0] = '0';
         out[1] = '.';

@@ -139,7 +139,20 @@ void AverageParams(int32_t lines, int32_t n, Segment seg, array1Df& scratch, arr
 
 }  // namespace
 
+void TNurbs::RequireSized() const {
+    const std::size_t nu = static_cast<std::size_t>(NU) + 1;
+    const std::size_t nv = static_cast<std::size_t>(NV) + 1;
+    const bool ok = NU >= 0 && NV >= 0 && QX.size() == nu && QY.size() == nu && QZ.size() == nu &&
+                    UParams.size() == nu && VParams.size() == nv && LengthAlongU.size() == nv &&
+                    LengthAlongV.size() == nu && UKnots.size() >= nu + 6 && VKnots.size() >= nv + 6 &&
+                    std::all_of(QX.begin(), QX.end(), [&](const array1Df& r) { return r.size() == nv; }) &&
+                    std::all_of(QY.begin(), QY.end(), [&](const array1Df& r) { return r.size() == nv; }) &&
+                    std::all_of(QZ.begin(), QZ.end(), [&](const array1Df& r) { return r.size() == nv; });
+    if (!ok) throw ExportError("Internal error: a surface fit ran before its arrays were sized.");
+}
+
 void TNurbs::ParamsU() {
+    RequireSized();
     AverageParams(
         NV + 1, NU, [&](int32_t j, int32_t i) { return Distance(QX, QY, QZ, i, j, i - 1, j); }, ChordScratch,
         UParams, nullptr);
@@ -147,6 +160,7 @@ void TNurbs::ParamsU() {
 }
 
 void TNurbs::ParamsV() {
+    RequireSized();
     for (int32_t j = 0; j <= NV; ++j) {
         double total = 0.0;
         for (int32_t i = 1; i <= NU; ++i) total += Distance(QX, QY, QZ, i, j, i - 1, j);

@@ -60,6 +60,8 @@ public:
     int32_t NV = 0;
 
 private:
+    // Throws unless every array is sized for the present NU and NV (SetSize ran after they were set).
+    void RequireSized() const;
     // Contiguous copies of one u-line and of its solution: the data runs across the rows of Q.
     array1Df lineQ_[3], lineP_[3];
 };

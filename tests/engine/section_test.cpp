@@ -221,6 +221,12 @@ TEST(ModifierSection, FullAngleIsTheLogarithmicLimit) {
     KarmanTrefftzSection(far, tx, tz, kc, 300.0);
     EXPECT_LT(MaxPointDistance(near, end), 1e-6);
     EXPECT_GT(MaxPointDistance(far, end), 1e-4);
+    // Typed values a hair below 360 stay finite and run smoothly into the limit.
+    for (double kt : {359.99999, 359.9999999, 359.99999999, 359.9999999999, 360.0 - 1e-11}) {
+        ModelState hair = base;
+        KarmanTrefftzSection(hair, tx, tz, kc, kt);
+        EXPECT_LT(MaxPointDistance(hair, end), 1e-6) << kt;
+    }
 }
 
 TEST(ScaleSection, ScalesAboutTheLeadingEdgeOrTurnsTheChord) {

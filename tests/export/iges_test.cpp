@@ -99,7 +99,8 @@ TEST(IgesSurfaces, SectionsPointersCountsAndGlobalValues) {
         EXPECT_EQ(x.params.size(), SurfaceParams(nu, nv[e]));
         EXPECT_EQ(x.params.at(1), std::to_string(nu + 2));
         EXPECT_EQ(x.params.at(2), std::to_string(nv[e] + 2));
-        EXPECT_EQ(x.params.at(17 + nu + nv[e]), "1.");  // the first weight
+        EXPECT_EQ(x.params.at(23 + nu + nv[e]), "1.0D0");  // the last V knot
+        EXPECT_EQ(x.params.at(24 + nu + nv[e]), "1.");     // the first weight
         EXPECT_EQ(x.params.back(), "1.");
     }
     EXPECT_EQ(f.entities[0].pointer, 1);

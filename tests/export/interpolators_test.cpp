@@ -117,21 +117,6 @@ TEST(CubicSplineFit, ReproducesACubicEverywhereForEveryLineLength) {
     }
 }
 
-TEST(CubicSplineFit, EvenlySpacedLineHasEvenKnots) {
-    TCubicSpline f;
-    f.N = 6;
-    f.SetSize();
-    for (int k = 0; k <= 6; ++k) {
-        f.QX[k] = 3.0 * k;
-        f.QY[k] = -4.0 * k;
-        f.QZ[k] = 1.0;
-    }
-    f.Interpolate(0.6, -0.8, 0.0, 0.6, -0.8, 0.0);
-    for (int k = 1; k <= 5; ++k) EXPECT_NEAR(f.Knots[k + 3], k / 6.0, 1e-15);
-    // End derivative = polygon length (30) times the unit direction: P1 - P0 = D0 U4 / 3.
-    EXPECT_NEAR(f.PX[1] - f.PX[0], 18.0 / 6.0 / 3.0, 1e-12);
-}
-
 TEST(CubicSplineFit, RefusesSinglePointsAndSurvivesCoincidentOnes) {
     TCubicSpline f;
     f.N = 0;

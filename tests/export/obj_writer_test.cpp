@@ -156,6 +156,10 @@ TEST(ObjFiles, FailuresWriteNoFile) {
         for (auto& row : *gr) std::fill(row.begin(), row.end(), 0.5);
     EXPECT_THROW(ExportObjSurfaces(flat, path), ExportError);
     EXPECT_FALSE(std::filesystem::exists(path));
+    if (std::filesystem::exists("/dev/full")) {
+        EXPECT_THROW(ExportObjSurfaces(test::TinyModel(), "/dev/full"), ExportError);
+        EXPECT_THROW(ExportObjCurves(test::TinySection(), AirfoilOptions{}, "/dev/full"), ExportError);
+    }
 }
 
 }  // namespace

@@ -2,7 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstring>
+#include <array>
+#include <bit>
 #include <regex>
 
 #include "built_models.h"
@@ -25,35 +26,17 @@ ModelState WithTriangles(std::vector<T3p> list) {
     return m;
 }
 
+// Little-endian 32-bit word at a byte offset.
 uint32_t U32At(const std::string& s, std::size_t at) {
-    return static_cast<uint32_t>(static_cast<unsigned char>(s[at])) |
-           static_cast<uint32_t>(static_cast<unsigned char>(s[at + 1])) << 8 |
-           static_cast<uint32_t>(static_cast<unsigned char>(s[at + 2])) << 16 |
-           static_cast<uint32_t>(static_cast<unsigned char>(s[at + 3])) << 24;
+    uint32_t v = 0;
+    for (int b = 3; b >= 0; --b) v = v << 8 | static_cast<unsigned char>(s[at + b]);
+    return v;
 }
 
-float FloatAt(const std::string& s, std::size_t at) {
-    const uint32_t bits = U32At(s, at);
-    float f = 0.0f;
-    std::memcpy(&f, &bits, sizeof f);
-    return f;
-}
-
-// Normal and vertices of triangle record k.
-struct Record {
-    float n[3];
-    float v[3][3];
-    uint32_t attribute;
-};
-Record RecordAt(const std::string& s, std::size_t k) {
-    Record r{};
-    const std::size_t at = 84 + 50 * k;
-    for (int i = 0; i < 3; ++i) r.n[i] = FloatAt(s, at + 4 * i);
-    for (int v = 0; v < 3; ++v) {
-        for (int i = 0; i < 3; ++i) r.v[v][i] = FloatAt(s, at + 12 + 12 * v + 4 * i);
-    }
-    r.attribute = static_cast<uint32_t>(static_cast<unsigned char>(s[at + 48])) |
-                  static_cast<uint32_t>(static_cast<unsigned char>(s[at + 49])) << 8;
+// The 12 floats of triangle record k: the normal, then the three vertices.
+std::array<float, 12> RecordAt(const std::string& s, std::size_t k) {
+    std::array<float, 12> r{};
+    for (std::size_t i = 0; i < 12; ++i) r[i] = std::bit_cast<float>(U32At(s, 84 + 50 * k + 4 * i));
     return r;
 }
 
@@ -71,93 +54,74 @@ TEST(StlWriter, HeaderCountRecordsAndNormals) {
     ExportStl(m, file, 0);
     const std::string s = ReadAll(file);
     ASSERT_EQ(s.size(), 84u + 50u * 8u);
-    EXPECT_EQ(s.substr(0, StlHeaderText.size()), std::string(StlHeaderText));
-    EXPECT_NE(s.substr(0, 5), "solid");
-    EXPECT_NE(std::string(StlHeaderText).find("korvel"), std::string::npos);
-    EXPECT_EQ(s.substr(StlHeaderText.size(), 80 - StlHeaderText.size()), std::string(80 - StlHeaderText.size(), ' '));
+    const std::string header(StlHeaderText);
+    EXPECT_NE(header.find("korvel"), std::string::npos);
+    EXPECT_NE(header.substr(0, 5), "solid");  // readers would take the file for ASCII STL
+    EXPECT_EQ(s.substr(0, 80), header + std::string(80 - header.size(), ' '));
     EXPECT_EQ(U32At(s, 80), 8u);
     const float inv = 1.0f / std::sqrt(3.0f);
     for (std::size_t k = 0; k < 8; ++k) {
-        const Record r = RecordAt(s, k);
+        const std::array<float, 12> r = RecordAt(s, k);
         const T3p& t = m.Triangles[k];
         for (int v = 0; v < 3; ++v) {
-            EXPECT_EQ(r.v[v][0], t.p[v].x);
-            EXPECT_EQ(r.v[v][1], t.p[v].y);
-            EXPECT_EQ(r.v[v][2], t.p[v].z);
+            EXPECT_EQ(r[3 + 3 * v], t.p[v].x);
+            EXPECT_EQ(r[4 + 3 * v], t.p[v].y);
+            EXPECT_EQ(r[5 + 3 * v], t.p[v].z);
         }
-        // Every face normal of the octahedron points outward along (+-1, +-1, +-1) / sqrt 3: the sign of each
-        // component is the sign of the face centre's coordinate.
+        // Each face normal points outward along (+-1, +-1, +-1) / sqrt 3, signed like the face's centre.
         for (int i = 0; i < 3; ++i) {
-            const float centre = (r.v[0][i] + r.v[1][i] + r.v[2][i]) / 3.0f;
-            EXPECT_NEAR(r.n[i], std::copysign(inv, centre), 1e-6f) << "triangle " << k;
+            EXPECT_NEAR(r[i], std::copysign(inv, r[3 + i] + r[6 + i] + r[9 + i]), 1e-6f) << "triangle " << k;
         }
-        EXPECT_EQ(r.attribute, 0u);
+        EXPECT_EQ(s.substr(84 + 50 * k + 48, 2), std::string(2, '\0'));
     }
 }
 
 TEST(StlWriter, AxisRotationsWorkOnACopyAndTurnTheNormal) {
     TempDir dir;
-    // Right-handed in XY: normal +Z before any rotation.
+    // Counter-clockwise in the plane z = 3: normal +Z before any rotation.
     const ModelState m = WithTriangles({Tri({1, 2, 3}, {2, 2, 3}, {1, 3, 3})});
-    const ModelState before = m;
     struct Case {
         int mode;
-        float first[3];
-        float normal[3];
+        std::array<float, 6> normalAndFirst;
     };
-    // (x, y, z) -> (y, z, x): the +Z normal becomes +Y; (z, x, y): it becomes +X.
-    const Case cases[] = {{0, {1, 2, 3}, {0, 0, 1}}, {1, {2, 3, 1}, {0, 1, 0}}, {2, {3, 1, 2}, {1, 0, 0}},
-                          {7, {1, 2, 3}, {0, 0, 1}}};
+    // (x, y, z) -> (y, z, x) turns +Z into +Y; (z, x, y) turns it into +X; other codes change nothing.
+    const Case cases[] = {{0, {0, 0, 1, 1, 2, 3}}, {1, {0, 1, 0, 2, 3, 1}}, {2, {1, 0, 0, 3, 1, 2}}, {7, {0, 0, 1, 1, 2, 3}}};
     for (const Case& c : cases) {
         const std::string file = dir.File("r" + std::to_string(c.mode) + ".stl");
         ExportStl(m, file, c.mode);
         const std::string s = ReadAll(file);
         ASSERT_EQ(s.size(), 134u);
-        const Record r = RecordAt(s, 0);
-        for (int i = 0; i < 3; ++i) {
-            EXPECT_EQ(r.v[0][i], c.first[i]) << "mode " << c.mode;
-            EXPECT_FLOAT_EQ(r.n[i], c.normal[i]) << "mode " << c.mode;
-        }
+        const std::array<float, 12> r = RecordAt(s, 0);
+        for (int i = 0; i < 6; ++i) EXPECT_FLOAT_EQ(r[i], c.normalAndFirst[i]) << "mode " << c.mode;
     }
-    // The model's own list is as built after every export.
-    EXPECT_EQ(std::memcmp(m.Triangles.data(), before.Triangles.data(), sizeof(T3p)), 0);
+    const Point3f& p = m.Triangles[0].p[0];  // the model's own list is as built
+    EXPECT_TRUE(p.x == 1 && p.y == 2 && p.z == 3);
 }
 
 TEST(StlWriter, WritesWhatTheListHoldsAndSurvivesDegenerateTriangles) {
     TempDir dir;
     const std::string file = dir.File("t.stl");
+    ExportStl(ModelState{}, file, 0);
+    EXPECT_EQ(ReadAll(file), std::string(StlHeaderText) + std::string(80 - StlHeaderText.size(), ' ') + std::string(4, '\0'));
 
-    ModelState empty;
-    ExportStl(empty, file, 0);
-    std::string s = ReadAll(file);
-    ASSERT_EQ(s.size(), 84u);
-    EXPECT_EQ(U32At(s, 80), 0u);
-
-    // An index past the end of the list is never followed.
     ModelState stale = WithTriangles(Octahedron(1.0f));
-    stale.TriangleLast = 40;
-    ExportStl(stale, file, 0);
-    s = ReadAll(file);
-    EXPECT_EQ(s.size(), 84u + 50u * 8u);
-    EXPECT_EQ(U32At(s, 80), 8u);
+    for (const auto& [last, count] : {std::pair{40, 8u}, std::pair{2, 3u}, std::pair{-1, 0u}}) {
+        stale.TriangleLast = last;  // an index past the list is never followed
+        ExportStl(stale, file, 0);
+        const std::string s = ReadAll(file);
+        EXPECT_EQ(s.size(), 84u + 50u * count) << last;
+        EXPECT_EQ(U32At(s, 80), count) << last;
+    }
 
-    // An index below the end writes only the triangles up to it.
-    stale.TriangleLast = 2;
-    ExportStl(stale, file, 0);
-    EXPECT_EQ(ReadAll(file).size(), 84u + 50u * 3u);
-
-    // A triangle of zero area gets a zero normal, never NaN.
-    const ModelState flat = WithTriangles({Tri({1, 1, 1}, {2, 2, 2}, {3, 3, 3})});
-    ExportStl(flat, file, 0);
-    const Record r = RecordAt(ReadAll(file), 0);
-    for (float n : r.n) EXPECT_EQ(n, 0.0f);
+    ExportStl(WithTriangles({Tri({1, 1, 1}, {2, 2, 2}, {3, 3, 3})}), file, 0);
+    const std::array<float, 12> r = RecordAt(ReadAll(file), 0);
+    EXPECT_TRUE(r[0] == 0.0f && r[1] == 0.0f && r[2] == 0.0f);  // no direction, and never NaN
 }
 
-TEST(StlWriter, UnwritableTargetRaisesAnError) {
+TEST(StlWriter, UnwritableTargetRaisesAnErrorNamingIt) {
     TempDir dir;
-    const ModelState m = WithTriangles(Octahedron(1.0f));
     try {
-        ExportStl(m, dir.File("no/such/folder/x.stl"), 0);
+        ExportStl(WithTriangles(Octahedron(1.0f)), dir.File("no/such/folder/x.stl"), 0);
         FAIL() << "no error";
     } catch (const ExportError& e) {
         EXPECT_NE(std::string(e.what()).find("x.stl"), std::string::npos);
@@ -166,48 +130,24 @@ TEST(StlWriter, UnwritableTargetRaisesAnError) {
 
 // --- admesh reads what we write ----------------------------------------------------------------------
 
-struct AdmeshReport {
-    bool ran = false;
-    std::string text;
-    long Value(const std::string& label) const {
-        const std::regex re(label + R"(\s*:\s*(-?\d+))");
-        std::smatch mt;
-        return std::regex_search(text, mt, re) ? std::stol(mt[1]) : -1;
-    }
-    double Volume() const {
-        std::smatch mt;
-        return std::regex_search(text, mt, std::regex(R"(Volume\s*:\s*([-0-9.eE+]+))")) ? std::stod(mt[1]) : NAN;
-    }
-};
-
-AdmeshReport RunAdmesh(const std::string& file) {
-    AdmeshReport r;
-    const test::CommandResult c = test::RunCommand("admesh '" + file + "'");
-    r.ran = c.status == 0;
-    r.text = c.output;
-    return r;
+// The first number after "label :" in admesh's report, or -1 when the label is missing.
+double AdmeshValue(const std::string& report, const std::string& label) {
+    std::smatch mt;
+    return std::regex_search(report, mt, std::regex(label + R"(\s*:\s*(-?[0-9.]+))")) ? std::stod(mt[1]) : -1.0;
 }
 
 // Closed, consistently wound, nothing for admesh to repair, and the volume we expect.
 void ExpectCleanSolid(const std::string& file, double volume, const std::string& what) {
-    const AdmeshReport r = RunAdmesh(file);
-    ASSERT_TRUE(r.ran) << what << "\n" << r.text;
-    ASSERT_NE(r.text.find("Number of facets"), std::string::npos) << what << "\n" << r.text;
-    EXPECT_EQ(r.Value("Edges fixed"), 0) << what << "\n" << r.text;
-    EXPECT_EQ(r.Value("Facets removed"), 0) << what;
-    EXPECT_EQ(r.Value("Facets added"), 0) << what;
-    EXPECT_EQ(r.Value("Facets reversed"), 0) << what;
-    EXPECT_EQ(r.Value("Backwards edges"), 0) << what;
-    EXPECT_EQ(r.Value("Normals fixed"), 0) << what;
-    EXPECT_EQ(r.Value("Degenerate facets"), 0) << what;
-    EXPECT_EQ(r.Value("Edges fixed"), 0) << what;
-    // admesh lists the disconnected facets by how many of their edges are open.
+    const test::CommandResult r = test::RunCommand("admesh '" + file + "'");
+    ASSERT_EQ(r.status, 0) << what << "\n" << r.output;
     for (const char* k : {"Facets with 1 disconnected edge", "Facets with 2 disconnected edges",
-                          "Facets with 3 disconnected edges", "Total disconnected facets"}) {
-        EXPECT_EQ(r.Value(k), 0) << what << ": " << k << "\n" << r.text;
+                          "Facets with 3 disconnected edges", "Total disconnected facets", "Degenerate facets",
+                          "Edges fixed", "Facets removed", "Facets added", "Facets reversed", "Backwards edges",
+                          "Normals fixed"}) {
+        EXPECT_EQ(AdmeshValue(r.output, k), 0.0) << what << ": " << k << "\n" << r.output;
     }
     // admesh prints the volume with six decimals.
-    EXPECT_NEAR(r.Volume(), volume, 1e-4 * std::abs(volume) + 2e-6) << what << "\n" << r.text;
+    EXPECT_NEAR(AdmeshValue(r.output, "Volume"), volume, 1e-4 * std::abs(volume) + 2e-6) << what << "\n" << r.output;
 }
 
 bool AdmeshMissing() { return !test::ToolOnPath("admesh"); }
