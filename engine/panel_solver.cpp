@@ -60,14 +60,12 @@ struct AtanBins {
     }
 };
 
+// 1 - z/3 + z^2/5 - ... + z^6/13, as even and odd halves in w = z^2: two short chains, not one long one.
 KORVEL_INLINE Vd AtanPoly(Vd z) {
-    Vd p = Splat(1.0 / 13.0);
-    p = p * z - 1.0 / 11.0;
-    p = p * z + 1.0 / 9.0;
-    p = p * z - 1.0 / 7.0;
-    p = p * z + 1.0 / 5.0;
-    p = p * z - 1.0 / 3.0;
-    return p * z + 1.0;
+    const Vd w = z * z;
+    const Vd even = ((Splat(1.0 / 13.0) * w + 1.0 / 9.0) * w + 1.0 / 5.0) * w + 1.0;
+    const Vd odd = (Splat(-1.0 / 11.0) * w - 1.0 / 7.0) * w - 1.0 / 3.0;
+    return even + z * odd;
 }
 
 // Lanes whose larger magnitude is zero, infinite or NaN are left for the library (mask false there).
@@ -105,26 +103,21 @@ constexpr double kLn2Lo = 1.90821492927058770002e-10;
 KORVEL_INLINE Vd LogV(Vd x, Vi& ok) {
     ok = (x >= DBL_MIN) & (x <= DBL_MAX);
     const Vi bits = (Vi)x;
-    Vi e = ((bits >> 52) & 0x7ff) - 1023;
+    // The biased exponent read as a double through the 2^52 trick, exact and without a scalar conversion.
+    const Vd biased = (Vd)((bits >> 52) | 0x4330000000000000LL) - 4503599627370496.0;
     Vd m = (Vd)((bits & 0x000fffffffffffffLL) | 0x3ff0000000000000LL);
     const Vi high = m > 1.4142135623730951;
     m = high ? m * 0.5 : m;
-    e -= high;  // true is -1
+    const Vd e = (high ? biased + 1.0 : biased) - 1023.0;
     const Vd s = (m - 1.0) / (m + 1.0);
     const Vd z = s * s;
-    Vd p = Splat(1.0 / 21.0);
-    p = p * z + 1.0 / 19.0;
-    p = p * z + 1.0 / 17.0;
-    p = p * z + 1.0 / 15.0;
-    p = p * z + 1.0 / 13.0;
-    p = p * z + 1.0 / 11.0;
-    p = p * z + 1.0 / 9.0;
-    p = p * z + 1.0 / 7.0;
-    p = p * z + 1.0 / 5.0;
-    p = p * z + 1.0 / 3.0;
-    p = p * z + 1.0;
-    const Vd ed = __builtin_convertvector(e, Vd);
-    return ed * kLn2Hi + (ed * kLn2Lo + (s + s) * p);
+    const Vd w = z * z;
+    // 1 + z/3 + z^2/5 + ... + z^10/21 as even and odd halves in w.
+    const Vd even =
+        ((((Splat(1.0 / 21.0) * w + 1.0 / 17.0) * w + 1.0 / 13.0) * w + 1.0 / 9.0) * w + 1.0 / 5.0) * w + 1.0;
+    const Vd odd = (((Splat(1.0 / 19.0) * w + 1.0 / 15.0) * w + 1.0 / 11.0) * w + 1.0 / 7.0) * w + 1.0 / 3.0;
+    const Vd p = even + z * odd;
+    return e * kLn2Hi + (e * kLn2Lo + (s + s) * p);
 }
 
 KORVEL_VECTOR_CLONES void Atan2Lanes(const double* y, const double* x, double* out, std::size_t count,
@@ -262,35 +255,65 @@ KORVEL_VECTOR_CLONES void PanelInfluence(const Contour& c, double fx, double fy,
 // Pivot columns go in blocks. The rows of a block are finished one after the other. For all rows below
 // it, the block's columns are copied out column by column and eliminated there with the rows in the
 // vector lanes, which turns each row's chain of divisions into independent lanes; the factors go back
-// into the dead entries left of the diagonal. Then the rest of those rows is swept tile by tile with
-// all the block's updates at once, so a tile of the pivot rows stays in the first-level cache and each
-// row is read and written once per block instead of once per pivot. Every entry still receives exactly
-// the textbook sequence a -= f_k x u_k in increasing k: the result is bit for bit that of the plain loop.
-constexpr std::size_t kBlock = 32;
-constexpr std::size_t kPass = 16;   // pivots per sweep pass
-constexpr std::size_t kTile = 256;  // columns per sweep tile: sixteen pivot-row pieces fill half the L1 cache
+// into the dead entries left of the diagonal. Then the rest of those rows is swept tile by tile: the
+// tile of the block's pivot rows is packed into a small buffer that stays in the first-level cache, and
+// each row piece takes all the block's updates while it is in registers, so a row is read and written
+// once per block instead of once per pivot. Every entry still receives exactly the textbook sequence
+// a -= f_k x u_k in increasing k: the result is bit for bit that of the plain triple loop.
+constexpr std::size_t kBlock = 16;
+constexpr std::size_t kPass = 16;   // pivots per pass over a row piece (their factors stay in registers)
+constexpr std::size_t kTile = 256;  // columns per tile: the packed pivot rows take 32 KiB
 
-// row[from, to) -= sum of f[k] x pivot row k (k < Count), the updates applied in increasing k.
+// row[0, width) -= sum of f[k] x pack[k * kTile + ...] (k < Count), the updates in increasing k.
 template <std::size_t Count>
-KORVEL_INLINE void Sweep(double* row, const double* u0, std::size_t stride, const double* f, std::size_t from,
-                         std::size_t to) {
+KORVEL_INLINE void SweepPacked(double* row, const double* pack, const double* f, std::size_t width) {
     Vd fv[Count];
+#pragma GCC unroll 16
     for (std::size_t k = 0; k < Count; ++k) fv[k] = Splat(f[k]);
-    std::size_t j = from;
-    for (; j + kLanes <= to; j += kLanes) {
+    std::size_t j = 0;
+    for (; j + kLanes <= width; j += kLanes) {
         Vd a = Load(row + j);
 #pragma GCC unroll 16
-        for (std::size_t k = 0; k < Count; ++k) a -= fv[k] * Load(u0 + k * stride + j);
+        for (std::size_t k = 0; k < Count; ++k) a -= fv[k] * Load(pack + k * kTile + j);
         Store(row + j, a);
     }
-    for (; j < to; ++j) {
+    for (; j < width; ++j) {
         double a = row[j];
-        for (std::size_t k = 0; k < Count; ++k) a -= f[k] * u0[k * stride + j];
+        for (std::size_t k = 0; k < Count; ++k) a -= f[k] * pack[k * kTile + j];
         row[j] = a;
     }
 }
 
-// The same for a count known only at run time.
+// Two rows at once: every load of the packed pivot rows serves both, and the adder gets two chains.
+template <std::size_t Count>
+KORVEL_INLINE void SweepPackedPair(double* row0, double* row1, const double* pack, const double* f0,
+                                   const double* f1, std::size_t width) {
+    std::size_t j = 0;
+    for (; j + kLanes <= width; j += kLanes) {
+        Vd a0 = Load(row0 + j);
+        Vd a1 = Load(row1 + j);
+#pragma GCC unroll 16
+        for (std::size_t k = 0; k < Count; ++k) {
+            const Vd u = Load(pack + k * kTile + j);
+            a0 -= Splat(f0[k]) * u;
+            a1 -= Splat(f1[k]) * u;
+        }
+        Store(row0 + j, a0);
+        Store(row1 + j, a1);
+    }
+    for (; j < width; ++j) {
+        double a0 = row0[j];
+        double a1 = row1[j];
+        for (std::size_t k = 0; k < Count; ++k) {
+            a0 -= f0[k] * pack[k * kTile + j];
+            a1 -= f1[k] * pack[k * kTile + j];
+        }
+        row0[j] = a0;
+        row1[j] = a1;
+    }
+}
+
+// The same for a count known only at run time, straight from the pivot rows.
 KORVEL_INLINE void SweepSome(double* row, const double* u0, std::size_t stride, const double* f, std::size_t count,
                              std::size_t from, std::size_t to) {
     std::size_t j = from;
@@ -309,7 +332,9 @@ KORVEL_INLINE void SweepSome(double* row, const double* u0, std::size_t stride, 
 KORVEL_VECTOR_CLONES void Eliminate(double* A, std::size_t n, std::size_t stride) {
     const std::size_t below = RoundUp(n, kLanes);
     AlignedArray panelStore(kBlock * below);  // block columns of the rows below, column by column
+    AlignedArray packStore(kBlock * kTile);   // one tile of the block's pivot rows
     double* P = panelStore.data();
+    double* pack = packStore.data();
     for (std::size_t k0 = 0; k0 + 1 < n; k0 += kBlock) {
         const std::size_t kEnd = std::min(k0 + kBlock, n - 1);  // pivots k0..kEnd-1
         const std::size_t count = kEnd - k0;
@@ -326,7 +351,7 @@ KORVEL_VECTOR_CLONES void Eliminate(double* A, std::size_t n, std::size_t stride
             }
             SweepSome(row, u0, stride, f, i - k0, kEnd, stride);
         }
-        // The rows below: factors of all of them at once, eight rows per vector.
+        // The rows below: factors of all of them at once, a vector of rows at a time.
         const std::size_t m = n - kEnd;
         const std::size_t mPad = RoundUp(m, kLanes);
         for (std::size_t c = 0; c < count; ++c) {
@@ -351,15 +376,25 @@ KORVEL_VECTOR_CLONES void Eliminate(double* A, std::size_t n, std::size_t stride
             const double* fcol = P + c * below;
             for (std::size_t r = 0; r < m; ++r) A[(kEnd + r) * stride + k0 + c] = fcol[r];
         }
-        // Then the sweeps, one column tile at a time, sixteen pivots per pass over a tile's row piece
-        // (the piece stays in the first-level cache between the passes).
+        // Then the sweeps, one column tile at a time.
         for (std::size_t c0 = kEnd; c0 < stride; c0 += kTile) {
-            const std::size_t c1 = std::min(c0 + kTile, stride);
-            for (std::size_t i = kEnd; i < n; ++i) {
+            const std::size_t width = std::min(kTile, stride - c0);
+            for (std::size_t k = 0; k < count; ++k) std::memcpy(pack + k * kTile, u0 + k * stride + c0, width * sizeof(double));
+            std::size_t i = kEnd;
+            if (count == kBlock) {
+                for (; i + 2 <= n; i += 2) {
+                    double* row0 = A + i * stride;
+                    double* row1 = row0 + stride;
+                    for (std::size_t k = 0; k < count; k += kPass)
+                        SweepPackedPair<kPass>(row0 + c0, row1 + c0, pack + k * kTile, row0 + k0 + k, row1 + k0 + k, width);
+                }
+            }
+            for (; i < n; ++i) {
                 double* row = A + i * stride;
+                const double* f = row + k0;
                 std::size_t k = 0;
-                for (; k + kPass <= count; k += kPass) Sweep<kPass>(row, u0 + k * stride, stride, row + k0 + k, c0, c1);
-                if (k < count) SweepSome(row, u0 + k * stride, stride, row + k0 + k, count - k, c0, c1);
+                for (; k + kPass <= count; k += kPass) SweepPacked<kPass>(row + c0, pack + k * kTile, f + k, width);
+                if (k < count) SweepSome(row, u0 + k * stride, stride, f + k, count - k, c0, c0 + width);
             }
         }
     }

@@ -73,52 +73,94 @@ bool IsInCone(const arrayOfVertex& verts, int32_t a, int32_t b) {
 
 namespace {
 
-// -1, 0 or +1: the side of c relative to a -> b, decided by the same single-precision products as IsLeft
-// and IsCollinear.
-inline int Orientation(const vertex& a, const vertex& b, const vertex& c) {
-    const AreaProducts p = Products(a, b, c);
-    return p.p1 < p.p2 ? 1 : (p.p1 == p.p2 ? 0 : -1);
-}
-
 // The coordinate range test of IsBetween, without its collinearity test.
 inline bool WithinSpan(const vertex& a, const vertex& b, const vertex& c) {
     if (a.x != b.x) return InRange(a.x, b.x, c.x);
     return InRange(a.y, b.y, c.y);
 }
 
-// SegmentsIntersect(a, b, c, d) with the sides of c and d relative to a -> b already known: the same
-// answer, but the sides relative to c -> d are worked out only when the cheap tests leave it open.
-inline bool HitsEdge(const vertex& a, const vertex& b, const vertex& c, const vertex& d, int oc, int od) {
-    if (oc == 0 && WithinSpan(a, b, c)) return true;
-    if (od == 0 && WithinSpan(a, b, d)) return true;
-    const bool straddles = (oc > 0 && od < 0) || (oc < 0 && od > 0);
-    const bool nearA = WithinSpan(c, d, a);
-    const bool nearB = WithinSpan(c, d, b);
-    if (!straddles && !nearA && !nearB) return false;
-    const int oa = Orientation(c, d, a);
-    const int ob = Orientation(c, d, b);
-    if (straddles && ((oa > 0 && ob < 0) || (oa < 0 && ob > 0))) return true;
-    return (oa == 0 && nearA) || (ob == 0 && nearB);
+// -1, 0 or +1: the side of c relative to a -> b, by the same single-precision products as IsLeft.
+inline int Orientation(const vertex& a, const vertex& b, const vertex& c) {
+    const AreaProducts p = Products(a, b, c);
+    return p.p1 < p.p2 ? 1 : (p.p1 == p.p2 ? 0 : -1);
+}
+
+// A candidate diagonal during the clearance walk: its two ends (copied, so the walk reads them from
+// registers), the differences every side test against it shares (the same single-precision values the
+// predicates compute), and whether it is still clear.
+struct Chord {
+    vertex a;
+    vertex b;
+    float dx;
+    float dy;
+    bool clear;
+
+    Chord(const vertex& va, const vertex& vb) : a(va), b(vb), dx(vb.x - va.x), dy(vb.y - va.y), clear(true) {}
+
+    int Side(const vertex& c) const {
+        const float p1 = dy * (c.x - a.x);
+        const float p2 = (c.y - a.y) * dx;
+        return p1 < p2 ? 1 : (p1 == p2 ? 0 : -1);
+    }
+
+    // SegmentsIntersect(a, b, c, d) given the sides of c and d: the same answer, with the sides relative
+    // to c -> d worked out only when the cheap tests leave it open.
+    bool Hits(const vertex& c, const vertex& d, int oc, int od) const {
+        const bool nearA = WithinSpan(c, d, a);
+        const bool nearB = WithinSpan(c, d, b);
+        if (oc == od && oc != 0) {
+            // Both strictly on one side: only an end of the chord lying on c-d can touch it.
+            return (nearA && Orientation(c, d, a) == 0) || (nearB && Orientation(c, d, b) == 0);
+        }
+        if (oc == 0 && WithinSpan(a, b, c)) return true;
+        if (od == 0 && WithinSpan(a, b, d)) return true;
+        const bool straddles = (oc > 0 && od < 0) || (oc < 0 && od > 0);
+        if (!straddles && !nearA && !nearB) return false;
+        const int oa = Orientation(c, d, a);
+        const int ob = Orientation(c, d, b);
+        if (straddles && ((oa > 0 && ob < 0) || (oa < 0 && ob > 0))) return true;
+        return (oa == 0 && nearA) || (ob == 0 && nearB);
+    }
+};
+
+// One walk round the remaining polygon from start for K chords at once: an edge that touches neither end
+// of a chord and meets it makes that chord not clear. The order of the walk cannot change the answer.
+template <int K>
+void ClearanceWalk(const arrayOfVertex& verts, int32_t start, Chord* chords) {
+    int32_t c = start;
+    int side[K];
+    for (int k = 0; k < K; ++k) side[k] = chords[k].Side(verts[At(c)]);
+    do {
+        const vertex& vc = verts[At(c)];
+        const int32_t c1 = vc.next;
+        const vertex& vc1 = verts[At(c1)];
+        bool open = false;
+        for (int k = 0; k < K; ++k) {
+            Chord& h = chords[k];
+            const int s1 = h.Side(vc1);
+            if (h.clear) {
+                const bool touches = c == h.a.id || c1 == h.a.id || c == h.b.id || c1 == h.b.id;
+                if (!touches && h.Hits(vc, vc1, side[k], s1)) h.clear = false;
+                open = open || h.clear;
+            }
+            side[k] = s1;
+        }
+        if (!open) return;
+        c = c1;
+    } while (c != start);
+}
+
+bool InBothCones(const arrayOfVertex& verts, int32_t a, int32_t b) {
+    return IsInCone(verts, a, b) && IsInCone(verts, b, a);
 }
 
 }  // namespace
 
 bool IsDiagonal(const arrayOfVertex& verts, int32_t a, int32_t b, int32_t start) {
-    if (!IsInCone(verts, a, b) || !IsInCone(verts, b, a)) return false;
-    const vertex& va = verts[At(a)];
-    const vertex& vb = verts[At(b)];
-    // The walk visits every corner once; each corner's side of a -> b serves both edges that meet there.
-    int32_t c = start;
-    int oc = Orientation(va, vb, verts[At(c)]);
-    do {
-        const int32_t c1 = verts[At(c)].next;
-        const int oc1 = Orientation(va, vb, verts[At(c1)]);
-        const bool touches = c == va.id || c1 == va.id || c == vb.id || c1 == vb.id;
-        if (!touches && HitsEdge(va, vb, verts[At(c)], verts[At(c1)], oc, oc1)) return false;
-        c = c1;
-        oc = oc1;
-    } while (c != start);
-    return true;
+    if (!InBothCones(verts, a, b)) return false;
+    Chord chord(verts[At(a)], verts[At(b)]);
+    ClearanceWalk<1>(verts, start, &chord);
+    return chord.clear;
 }
 
 void InitEars(arrayOfVertex& verts, int32_t last) {
@@ -194,8 +236,17 @@ void TriangulatePolygon(arrayOfVertex& verts, int32_t n, int32_t& count, arrayOf
         // Alternating the side the next pass starts from keeps the fan from growing on one corner.
         start = (pass % 2 == 0) ? nx : pv;
         ++count;
-        verts[At(pv)].ear = IsDiagonal(verts, pp, nx, start);
-        verts[At(nx)].ear = IsDiagonal(verts, pv, nn, start);
+        // Both neighbours' ear flags (IsDiagonal of pp-nx and of pv-nn) from one walk.
+        Chord chords[2] = {Chord(verts[At(pp)], verts[At(nx)]), Chord(verts[At(pv)], verts[At(nn)])};
+        chords[0].clear = InBothCones(verts, pp, nx);
+        chords[1].clear = InBothCones(verts, pv, nn);
+        if (chords[0].clear && chords[1].clear) {
+            ClearanceWalk<2>(verts, start, chords);
+        } else if (chords[0].clear || chords[1].clear) {
+            ClearanceWalk<1>(verts, start, chords[0].clear ? &chords[0] : &chords[1]);
+        }
+        verts[At(pv)].ear = chords[0].clear;
+        verts[At(nx)].ear = chords[1].clear;
         known[At(pv)] = known[At(nx)] = true;
     }
     I1[At(count)] = verts[At(start)].prev;

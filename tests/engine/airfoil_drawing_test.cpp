@@ -232,14 +232,22 @@ TEST(AirfoilDrawing, PressurePlotLayoutColoursAndLegends) {
 
 TEST(AirfoilDrawing, AxisFromAShallowMinimum) {
     ModelState m = Diamond();
-    m.CpValues = {0.0, 0.3, -0.4, 0.1, 0.9};  // trunc(-0.4) = 0: axis from -1
+    m.CpValues = {0.0, 0.3, -0.4, 0.1, 0.9};  // trunc(-0.4) = 0: axis from -1 in steps of 2/15
     RecordingCanvas canvas(800, 500);
     std::string info;
     DrawAirfoil(m, canvas, 800, 500, true, 0.1, 0.0, 0.0, info);
     EXPECT_NE(canvas.FindText("-1.00"), nullptr);
-    EXPECT_NE(canvas.FindText("0.00"), nullptr);  // a label that rounds to zero carries no sign
-    EXPECT_EQ(canvas.FindText("-0.00"), nullptr);
+    EXPECT_NE(canvas.FindText("-0.87"), nullptr);
     EXPECT_NE(canvas.FindText("1.00"), nullptr);
+    EXPECT_EQ(canvas.FindText("-2.00"), nullptr);
+
+    // From -4 in steps of 1/3 one label lands on zero, a hair below it in single precision.
+    m.CpValues = {0.0, 0.3, -3.5, 0.1, 0.9};
+    RecordingCanvas zero(800, 500);
+    DrawAirfoil(m, zero, 800, 500, true, 0.1, 0.0, 0.0, info);
+    EXPECT_NE(zero.FindText("-4.00"), nullptr);
+    EXPECT_NE(zero.FindText("0.00"), nullptr);  // a label that rounds to zero carries no sign
+    EXPECT_EQ(zero.FindText("-0.00"), nullptr);
 }
 
 TEST(AirfoilDrawing, NonFinitePressuresNeverReachThePixels) {
