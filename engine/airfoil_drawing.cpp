@@ -10,6 +10,7 @@
 #include <system_error>
 
 #include "checked_int.h"
+#include "drawing_colours.h"
 #include "panel_solver.h"
 #include "text_helpers.h"
 
@@ -17,13 +18,6 @@ namespace korvel {
 
 namespace {
 
-constexpr Rgb kBlack{0, 0, 0};
-constexpr Rgb kGrey{128, 128, 128};
-constexpr Rgb kWhite{255, 255, 255};
-constexpr Rgb kNavy{0, 0, 128};
-constexpr Rgb kYellow{255, 255, 0};
-constexpr Rgb kRed{255, 0, 0};
-constexpr Rgb kGreen{0, 255, 0};
 constexpr const char* kFontFamily = "Arial";
 constexpr int32_t kFontSize = 9;
 

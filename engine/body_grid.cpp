@@ -7,24 +7,23 @@
 #include <stdexcept>
 #include <vector>
 
+#include "modifier_map.h"
 #include "section.h"
 
 namespace korvel {
 
 MeridianImage MeridianMap(double a, double b, double e) {
-    const double q = 1.0 - a * a - b * b;
-    const double psi = e * std::atan2(-2.0 * b, q);
-    const double den = (a + 1.0) * (a + 1.0) + b * b;
-    const double R = std::exp((e / 2.0) * std::log((q * q + 4.0 * b * b) / (den * den)));
+    const PolarRatio w = RatioOf(1.0, a, b);
+    const double psi = e * w.phi;
+    const double R = std::exp((e / 2.0) * std::log(w.modulus2));
     const double D = (R - 2.0 * std::cos(psi)) * R + 1.0;
     return {(1.0 - R * R) / D, R * std::sin(psi) / D};
 }
 
 double MeridianRingFactor(double a, double rho, double e) {
-    const double q = 1.0 - a * a - rho * rho;
-    const double psi = e * std::atan2(-2.0 * rho, q);
-    const double den = (a + 1.0) * (a + 1.0) + rho * rho;
-    const double R = std::exp((e / 2.0) * std::log((q * q + 4.0 * rho * rho) / (den * den)));
+    const PolarRatio w = RatioOf(1.0, a, rho);
+    const double psi = e * w.phi;
+    const double R = std::exp((e / 2.0) * std::log(w.modulus2));
     // In this form the factor goes to 0, not NaN, where R overflows or underflows near the body's ends.
     return std::sin(psi) / ((1.0 / R + R - 2.0 * std::cos(psi)) * rho);
 }
@@ -122,6 +121,15 @@ HalfFrame BeginHalf(ModelState& m, bool side, const BodyLaw& law, double nm) {
     return {n, S};
 }
 
+// The flat face of a half in row i: columns n+2..2n in equal steps from `to` (next to column n+1) back to
+// `from` (column 1's value), along Z in the plane Y = 0 or along Y in the plane Z = 0.
+void FlatFace(ModelState& m, int32_t i, int32_t n, double X, bool alongZ, double from, double to) {
+    for (int32_t j = n + 2; j <= 2 * n; ++j) {
+        const double v = from + (2 * n + 1 - j) * (to - from) / n;
+        SetPoint(m, i, j, X, alongZ ? 0.0 : v, alongZ ? v : 0.0);
+    }
+}
+
 void EndHalf(ModelState& m, int32_t n) {
     m.SetGridN(2 * n);
     m.PatchFirst[0] = 1;
@@ -195,13 +203,7 @@ void BuildHalfBodyY(ModelState& m, bool vs, bool side, double x0, double Tea, do
             SetPoint(m, i, j, X, KY * u * F, KZ * t * F);
         }
         m.GridY[i][n + 1] = 0.0;
-        // The flat face: n equal steps along Z in the plane Y = 0, back to the first column.
-        const double Z1 = m.GridZ[i][1];
-        const double Zn = m.GridZ[i][n + 1];
-        for (int32_t j = n + 2; j <= 2 * n; ++j) {
-            const int32_t k = 2 * n + 1 - j;
-            SetPoint(m, i, j, X, 0.0, Z1 + k * (Zn - Z1) / n);
-        }
+        FlatFace(m, i, n, X, true, m.GridZ[i][1], m.GridZ[i][n + 1]);
     }
     EndHalf(m, n);
 }
@@ -233,11 +235,7 @@ void BuildHalfBodyZ(ModelState& m, bool vs, bool side, double x0, double Tea, do
             SetPoint(m, i, j, X, KY * u * F, KZ * t * F);
         }
         SetPoint(m, i, n + 1, X, -Y1, 0.0);
-        // The flat face: n equal steps along Y in the plane Z = 0, back to the first column.
-        for (int32_t j = n + 2; j <= 2 * n; ++j) {
-            const int32_t k = 2 * n + 1 - j;
-            SetPoint(m, i, j, X, Y1 - 2.0 * Y1 * k / n, 0.0);
-        }
+        FlatFace(m, i, n, X, false, Y1, -Y1);
     }
     EndHalf(m, n);
 }

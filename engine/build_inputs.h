@@ -5,7 +5,7 @@
 
 namespace korvel {
 
-// The inputs of BuildModel in their established order. The drawing surface and the information text
+// The inputs of one BuildModel call. The drawing surface and the information text
 // travel beside the record (BuildModel's other arguments). Defaults are the sliders' default positions.
 struct BuildInputs {
     int32_t nX = 40;               // requested column count (2D: section intervals)

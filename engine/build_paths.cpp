@@ -11,8 +11,16 @@
 namespace korvel {
 
 namespace {
-// The modifier may turn the grid inside out; the probe point tells which way its facets face.
-bool ProbeNegative(const ModelState& m) { return m.GridY[2][2] < 0.0; }
+
+// Bends the grid with modeller set 1. The bend may turn the grid inside out; the probe point, looked at
+// before and after, tells whether it did: -1 then, +1 otherwise.
+template <class Bend>
+int32_t BendAndProbe(ModelState& m, Bend bend) {
+    const bool before = m.GridY[2][2] < 0.0;
+    bend();
+    return (m.GridY[2][2] < 0.0) == before ? 1 : -1;
+}
+
 }  // namespace
 
 int32_t BuildBodyModel(ModelState& m, BuildInputs& v) {
@@ -29,13 +37,11 @@ int32_t BuildBodyModel(ModelState& m, BuildInputs& v) {
         case 4: BuildHalfBodyZ(m, vs3, false, v.x0, v.Tea, v.Lea, nm3, v.rb, v.rc2, v.fY, v.fZ); break;
         default: throw std::invalid_argument("a body is built whole or cut in modes 1 to 4 only");
     }
-    int32_t s = ProbeNegative(m) ? -1 : 1;
-    if (set1) {
+    if (!set1) return d;
+    return d * BendAndProbe(m, [&m, &v, nm3] {
         const double o = GridModifierOffset(m, v.OffsetCount, v.x0, v.Tea, v.Lea, nm3, v.fZ, v.rc1);
         KarmanTrefftzGrid(m, v.kc3, v.kt3, v.tx3, v.tz3 - o, v.dY);
-    }
-    if (ProbeNegative(m)) s = -s;
-    return s * d;
+    });
 }
 
 int32_t BuildWingModel(ModelState& m, BuildInputs& v) {
@@ -58,10 +64,7 @@ int32_t BuildWingModel(ModelState& m, BuildInputs& v) {
     OrientSection(m);
     BuildWing(m, v.wt, v.SpanFamily, v.c, v.fY, v.foldX, v.foldZ, v.ss);
     if (!set1) return d;
-    int32_t s = ProbeNegative(m) ? -1 : 1;
-    KarmanTrefftzGrid(m, v.kc3, v.kt3, v.tx3, v.tz3 - m.SectionMinY, v.dY);
-    if (ProbeNegative(m)) s = -s;
-    return s * d;
+    return d * BendAndProbe(m, [&m, &v] { KarmanTrefftzGrid(m, v.kc3, v.kt3, v.tx3, v.tz3 - m.SectionMinY, v.dY); });
 }
 
 }  // namespace korvel

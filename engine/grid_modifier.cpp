@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "body_grid.h"
+#include "modifier_map.h"
 #include "section.h"
 
 namespace korvel {
@@ -26,33 +27,19 @@ double GridModifierOffset(ModelState& m, int32_t n, double x0, double Tea, doubl
 
 namespace {
 
-struct ModifierImage {
-    double re;
-    double im;
-};
-
 // zeta -> (1 + W)/(1 - W), W = ((kc - zeta)/(kc + zeta))^n, n = 2 - kt/180.
 class ModifierMap {
 public:
     ModifierMap(double kc, double kt) : kc_(kc), n_(2.0 - kt / 180.0), half_(1.0 - kt / 360.0) {}
 
-    ModifierImage operator()(double x, double y) const {
-        const double q = kc_ * kc_ - x * x - y * y;
-        const double phi = std::atan2(-2.0 * kc_ * y, q);
-        const double den = (x + kc_) * (x + kc_) + y * y;
-        const double ratio = (q * q + 4.0 * kc_ * kc_ * y * y) / (den * den);
-        if (std::fabs(n_) < 1e-12) {
-            // At exponent 0 the map grows like -2/(n Log w) - 1; the similarity that follows removes both
-            // the factor and the shift, so -2/Log w is the exact limit and joins small exponents smoothly.
-            const double lre = 0.5 * std::log(ratio);
-            const double l2 = lre * lre + phi * phi;
-            return {-2.0 * lre / l2, 2.0 * phi / l2};
-        }
+    Complex2 operator()(double x, double y) const {
+        const PolarRatio w = RatioOf(kc_, x, y);
+        if (std::fabs(n_) < 1e-12) return ModifierLimitAtZero(w);
         // W = R·e^(i psi) with ln R = alpha. Near the exponent 0, W -> 1 and both 1 - R² and
         // D = |1 - W|² = (R - 2 cos psi)·R + 1 cancel to nothing in the direct form (NaN a few
         // millionths of a degree below 360): form them from expm1 and the half-angle sine instead.
-        const double alpha = half_ * std::log(ratio);
-        const double psi = n_ * phi;
+        const double alpha = half_ * std::log(w.modulus2);
+        const double psi = n_ * w.phi;
         const double R = std::exp(alpha);
         const double h = std::sin(0.5 * psi);
         const double em = std::expm1(alpha);                  // R - 1
@@ -70,8 +57,8 @@ private:
 
 void KarmanTrefftzGrid(ModelState& m, double kc, double kt, double tx, double tz, double dY) {
     const ModifierMap map(kc, kt);
-    const ModifierImage P1 = map(m.BodyEndX[0] + tx, tz);
-    const ModifierImage P2 = map(m.BodyEndX[1] + tx, tz);
+    const Complex2 P1 = map(m.BodyEndX[0] + tx, tz);
+    const Complex2 P2 = map(m.BodyEndX[1] + tx, tz);
     const double dx = P2.re - P1.re;
     const double dy = P2.im - P1.im;
     const double L2 = dx * dx + dy * dy;
@@ -86,7 +73,7 @@ void KarmanTrefftzGrid(ModelState& m, double kc, double kt, double tx, double tz
             const double xs = X[j] + tx;
             const double zs = Z[j] + tz;
             const double rho = std::sqrt(Y[j] * Y[j] + zs * zs);
-            const ModifierImage w = map(xs, rho);
+            const Complex2 w = map(xs, rho);
             // On the axis line Y and zs are both 0 and the direction about the axis is lost: keep the real
             // part alone, the limit wherever the axis maps onto itself and the centre of the ring elsewhere.
             const double G = rho > 0.0 ? w.im / rho : 0.0;

@@ -169,9 +169,9 @@ CutPlacement BuildMesh(ModelState& m, int32_t sign, int32_t tX, int32_t tY, int3
     if (mirror) MirrorMesh(m);
     FitMeshToDimensions(m, types, cuts, cutSection);
 
-    m.Centroid.x = 0.5 * (m.LengthX > -1.0 ? m.LengthX : m.NaturalSize.x);
-    m.Centroid.y = 0.5 * (m.WidthY > -1.0 ? m.WidthY : m.NaturalSize.y);
-    m.Centroid.z = 0.5 * (m.HeightZ > -1.0 ? m.HeightZ : m.NaturalSize.z);
+    double length = 0.0, width = 0.0, height = 0.0;
+    GetDimensions(m, length, width, height);
+    m.Centroid = Vec3d{0.5 * length, 0.5 * width, 0.5 * height};
     if (axes) ComputeMassProperties(m);
     return cuts;
 }

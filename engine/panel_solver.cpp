@@ -13,41 +13,20 @@
 #include <stdexcept>
 
 // The solve runs on every slider move while the tunnel is on, so its two hot loops (the influence fill
-// and the elimination) are written with explicit 4-lane vectors. GCC lowers them to SSE2 pairs on the
-// baseline target and runs them natively in an AVX2 clone picked at load time. There is no FMA anywhere:
-// -ffp-contract=off keeps every multiply and add separately rounded, in the clone too.
+// and the elimination) are written with explicit vectors, in three widths picked by the processor at run
+// time: 8 lanes with AVX-512, 4 with AVX2, 2 (SSE2) otherwise. There is no FMA anywhere:
+// -ffp-contract=off keeps every multiply and add separately rounded in every width, so all three give
+// the same bits. The vectors never cross a call (every helper is forced inline into the width's entry
+// point), so the ABI remark about passing them does not apply.
 #pragma GCC diagnostic ignored "-Wpsabi"
 
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
-#define KORVEL_VECTOR_CLONES __attribute__((target_clones("avx512f", "avx2", "default")))
-#else
-#define KORVEL_VECTOR_CLONES
-#endif
 #define KORVEL_INLINE inline __attribute__((always_inline))
 
 namespace korvel {
 namespace {
 
-typedef double Vd __attribute__((vector_size(64)));
-typedef long long Vi __attribute__((vector_size(64)));  // what comparisons of Vd give: -1 true, 0 false
-constexpr std::size_t kLanes = 8;
-
 constexpr double kPi = std::numbers::pi;
 constexpr double kTwoPi = 2.0 * std::numbers::pi;
-
-KORVEL_INLINE Vd Load(const double* p) {
-    Vd v;
-    std::memcpy(&v, p, sizeof v);
-    return v;
-}
-KORVEL_INLINE void Store(double* p, const Vd& v) { std::memcpy(p, &v, sizeof v); }
-KORVEL_INLINE Vd Splat(double s) { return Vd{s, s, s, s, s, s, s, s}; }
-KORVEL_INLINE Vd Abs(Vd v) { return (Vd)((Vi)v & std::numeric_limits<long long>::max()); }
-KORVEL_INLINE bool AllLanes(const Vi& mask) {
-    long long all = -1;
-    for (std::size_t l = 0; l < kLanes; ++l) all &= mask[l];
-    return all != 0;
-}
 
 // --- arctangent -----------------------------------------------------------------------------------------
 // atan2 by reduction to a ratio in [0, 1], then to |u| <= tan(pi/8) (atan t = pi/4 + atan((t-1)/(t+1))),
@@ -60,98 +39,12 @@ struct AtanBins {
     }
 };
 
-// 1 - z/3 + z^2/5 - ... + z^6/13, as even and odd halves in w = z^2: two short chains, not one long one.
-KORVEL_INLINE Vd AtanPoly(Vd z) {
-    const Vd w = z * z;
-    const Vd even = ((Splat(1.0 / 13.0) * w + 1.0 / 9.0) * w + 1.0 / 5.0) * w + 1.0;
-    const Vd odd = (Splat(-1.0 / 11.0) * w - 1.0 / 7.0) * w - 1.0 / 3.0;
-    return even + z * odd;
-}
-
-// Lanes whose larger magnitude is zero, infinite or NaN are left for the library (mask false there).
-KORVEL_INLINE Vd Atan2V(Vd y, Vd x, const AtanBins& bins, Vi& ok) {
-    const Vd ax = Abs(x);
-    const Vd ay = Abs(y);
-    const Vi swap = ay > ax;
-    const Vd mx = swap ? ay : ax;
-    const Vd mn = swap ? ax : ay;
-    ok = (mx > 0.0) & (mx <= DBL_MAX);
-    const Vi big = mn > mx * 0.41421356237309503;
-    // u = num / den with |u| <= tan(pi/8), u <= 0 exactly when big; the division is deferred to v.
-    const Vd num = Abs(big ? mn - mx : mn);
-    const Vd den = big ? mn + mx : mx;
-    const Vi b1 = num > den * 0.0625;
-    const Vi b2 = num > den * 0.1875;
-    const Vi b3 = num > den * 0.3125;
-    const Vd c = b3 ? Splat(0.375) : (b2 ? Splat(0.25) : (b1 ? Splat(0.125) : Splat(0.0)));
-    const Vd atanC = b3 ? Splat(bins.atanOf[3])
-                        : (b2 ? Splat(bins.atanOf[2]) : (b1 ? Splat(bins.atanOf[1]) : Splat(bins.atanOf[0])));
-    const Vd v = (num - c * den) / (den + c * num);  // (|u| - c) / (1 + |u| c)
-    const Vd at = atanC + v * AtanPoly(v * v);  // atan |u|
-    Vd r = big ? Splat(kPi / 4) - at : at;
-    r = swap ? Splat(kPi / 2) - r : r;
-    r = ((Vi)x < 0) ? Splat(kPi) - r : r;  // sign bit: -0 counts as negative, as in the library
-    return ((Vi)y < 0) ? -r : r;
-}
-
 // --- logarithm ------------------------------------------------------------------------------------------
 // ln x = e ln 2 + ln m with m in [sqrt(1/2), sqrt(2)); ln m = 2 atanh s, s = (m-1)/(m+1), |s| <= 0.1716,
-// eleven terms. ln 2 is split so that e x ln2hi is exact.
+// eleven terms. ln 2 is split so that e x ln2hi is exact. Subnormals are scaled up first; zero, negative
+// numbers, infinity and NaN get the library's answers.
 constexpr double kLn2Hi = 6.93147180369123816490e-01;
 constexpr double kLn2Lo = 1.90821492927058770002e-10;
-
-KORVEL_INLINE Vd LogV(Vd x, Vi& ok) {
-    ok = (x >= DBL_MIN) & (x <= DBL_MAX);
-    const Vi bits = (Vi)x;
-    // The biased exponent read as a double through the 2^52 trick, exact and without a scalar conversion.
-    const Vd biased = (Vd)((bits >> 52) | 0x4330000000000000LL) - 4503599627370496.0;
-    Vd m = (Vd)((bits & 0x000fffffffffffffLL) | 0x3ff0000000000000LL);
-    const Vi high = m > 1.4142135623730951;
-    m = high ? m * 0.5 : m;
-    const Vd e = (high ? biased + 1.0 : biased) - 1023.0;
-    const Vd s = (m - 1.0) / (m + 1.0);
-    const Vd z = s * s;
-    const Vd w = z * z;
-    // 1 + z/3 + z^2/5 + ... + z^10/21 as even and odd halves in w.
-    const Vd even =
-        ((((Splat(1.0 / 21.0) * w + 1.0 / 17.0) * w + 1.0 / 13.0) * w + 1.0 / 9.0) * w + 1.0 / 5.0) * w + 1.0;
-    const Vd odd = (((Splat(1.0 / 19.0) * w + 1.0 / 15.0) * w + 1.0 / 11.0) * w + 1.0 / 7.0) * w + 1.0 / 3.0;
-    const Vd p = even + z * odd;
-    return e * kLn2Hi + (e * kLn2Lo + (s + s) * p);
-}
-
-KORVEL_VECTOR_CLONES void Atan2Lanes(const double* y, const double* x, double* out, std::size_t count,
-                                     const AtanBins& bins) {
-    std::size_t i = 0;
-    for (; i + kLanes <= count; i += kLanes) {
-        Vi ok;
-        Store(out + i, Atan2V(Load(y + i), Load(x + i), bins, ok));
-        if (!AllLanes(ok))
-            for (std::size_t l = 0; l < kLanes; ++l)
-                if (!ok[l]) out[i + l] = std::atan2(y[i + l], x[i + l]);
-    }
-    for (; i < count; ++i) {
-        Vi ok;
-        const Vd r = Atan2V(Splat(y[i]), Splat(x[i]), bins, ok);
-        out[i] = ok[0] ? r[0] : std::atan2(y[i], x[i]);
-    }
-}
-
-KORVEL_VECTOR_CLONES void LogLanes(const double* x, double* out, std::size_t count) {
-    std::size_t i = 0;
-    for (; i + kLanes <= count; i += kLanes) {
-        Vi ok;
-        Store(out + i, LogV(Load(x + i), ok));
-        if (!AllLanes(ok))
-            for (std::size_t l = 0; l < kLanes; ++l)
-                if (!ok[l]) out[i + l] = std::log(x[i + l]);
-    }
-    for (; i < count; ++i) {
-        Vi ok;
-        const Vd r = LogV(Splat(x[i]), ok);
-        out[i] = ok[0] ? r[0] : std::log(x[i]);
-    }
-}
 
 // --- geometry and scratch -------------------------------------------------------------------------------
 
@@ -180,16 +73,18 @@ private:
 
 std::size_t RoundUp(std::size_t v, std::size_t step) { return (v + step - 1) / step * step; }
 
-// Nodes and panels of the section, 0-based (node i is point i+1), padded to whole vectors. Padding
-// nodes sit far away and padding panels have unit length so that the spare lanes compute harmless numbers.
+constexpr std::size_t kPad = 8;  // every array is padded to whole vectors of the widest width
+
+// Nodes and panels of the section, 0-based (node i is point i+1), padded to whole vectors of any width.
+// Padding nodes sit far away and padding panels have unit length: the spare lanes compute harmless numbers.
 struct Contour {
     std::size_t ns = 0;        // panels
     std::size_t panelPad = 0;  // panels rounded up to whole vectors
-    AlignedArray X, Y;         // nodes 0..ns, padded to panelPad + kLanes
+    AlignedArray X, Y;         // nodes 0..ns, padded to panelPad + kPad
     AlignedArray dX, dY, invL2;  // panel j joins node j to node j+1; 1 / its squared length
 
     Contour(const ModelState& m, std::size_t panels)
-        : ns(panels), panelPad(RoundUp(panels, kLanes)), X(panelPad + kLanes), Y(panelPad + kLanes),
+        : ns(panels), panelPad(RoundUp(panels, kPad)), X(panelPad + kPad), Y(panelPad + kPad),
           dX(panelPad), dY(panelPad), invL2(panelPad) {
         for (std::size_t i = 0; i < X.size(); ++i) {
             X[i] = i <= ns ? m.SectionX[i + 1] : 1.0e6;
@@ -204,200 +99,315 @@ struct Contour {
 };
 
 struct RowScratch {
-    AlignedArray ex, ey, logR2, r2, T, E;  // per node: F - P and ln |F - P|^2; per panel: T and E
+    AlignedArray ex, ey, logR2, T, E;  // per node: F - P and ln |F - P|^2; per panel: T and E
     explicit RowScratch(const Contour& c)
-        : ex(c.X.size()), ey(c.X.size()), logR2(c.X.size()), r2(c.X.size()), T(c.panelPad), E(c.panelPad) {}
+        : ex(c.X.size()), ey(c.X.size()), logR2(c.X.size()), T(c.panelPad), E(c.panelPad) {}
 };
 
-// The influence of every panel at the field point F: the angle term T (the angle the panel subtends at
-// F, signed) and the end-node term E. The subtended angle is taken in one arctangent of the cross and dot
-// products of F - Pj and F - Pk, which equals the difference of the two arctangents of the panel frame
-// and stays accurate when the panel is far away and the angle small.
-KORVEL_VECTOR_CLONES void PanelInfluence(const Contour& c, double fx, double fy, const AtanBins& bins,
-                                         RowScratch& s) {
-    const std::size_t nodes = c.X.size();
-    for (std::size_t i = 0; i < nodes; i += kLanes) {
-        const Vd ex = Splat(fx) - Load(c.X.data() + i);
-        const Vd ey = Splat(fy) - Load(c.Y.data() + i);
-        Store(s.ex.data() + i, ex);
-        Store(s.ey.data() + i, ey);
-        const Vd r2 = ex * ex + ey * ey;
-        Store(s.r2.data() + i, r2);
-        Vi ok;
-        Store(s.logR2.data() + i, LogV(r2, ok));
-        if (!AllLanes(ok))
-            for (std::size_t l = 0; l < kLanes; ++l)
-                if (!ok[l]) s.logR2[i + l] = std::log(r2[l]);
-    }
-    for (std::size_t j = 0; j < c.panelPad; j += kLanes) {
-        const Vd exj = Load(s.ex.data() + j);
-        const Vd eyj = Load(s.ey.data() + j);
-        const Vd exk = Load(s.ex.data() + j + 1);
-        const Vd eyk = Load(s.ey.data() + j + 1);
-        const Vd dx = Load(c.dX.data() + j);
-        const Vd dy = Load(c.dY.data() + j);
-        const Vd p = exj * dx + eyj * dy;
-        const Vd q = eyj * dx - exj * dy;
-        const Vd dot = exj * exk + eyj * eyk;
-        Vi ok;
-        Vd T = Atan2V(q, dot, bins, ok);
-        if (!AllLanes(ok))
-            for (std::size_t l = 0; l < kLanes; ++l)
-                if (!ok[l]) T[l] = std::atan2(q[l], dot[l]);
-        const Vd logRatio = Load(s.logR2.data() + j + 1) - Load(s.logR2.data() + j);
-        const Vd E = (0.5 * q * logRatio + p * T) * Load(c.invL2.data() + j);
-        Store(s.T.data() + j, T);
-        Store(s.E.data() + j, E);
-    }
-}
+// The vector widths. Comparisons of Vd give Vi lanes of -1 (true) or 0.
+struct Lanes8 {
+    typedef double Vd __attribute__((vector_size(64)));
+    typedef long long Vi __attribute__((vector_size(64)));
+};
+struct Lanes4 {
+    typedef double Vd __attribute__((vector_size(32)));
+    typedef long long Vi __attribute__((vector_size(32)));
+};
+struct Lanes2 {
+    typedef double Vd __attribute__((vector_size(16)));
+    typedef long long Vi __attribute__((vector_size(16)));
+};
 
-// Forward elimination without pivoting on the augmented rows (n equations, columns up to stride).
-// Pivot columns go in blocks. The rows of a block are finished one after the other. For all rows below
-// it, the block's columns are copied out column by column and eliminated there with the rows in the
-// vector lanes, which turns each row's chain of divisions into independent lanes; the factors go back
-// into the dead entries left of the diagonal. Then the rest of those rows is swept tile by tile: the
-// tile of the block's pivot rows is packed into a small buffer that stays in the first-level cache, and
-// each row piece takes all the block's updates while it is in registers, so a row is read and written
-// once per block instead of once per pivot. Every entry still receives exactly the textbook sequence
-// a -= f_k x u_k in increasing k: the result is bit for bit that of the plain triple loop.
-constexpr std::size_t kBlock = 16;
+// The elimination's blocking (see Eliminate).
+constexpr std::size_t kBlock = 16;  // pivots per block
 constexpr std::size_t kPass = 16;   // pivots per pass over a row piece (their factors stay in registers)
-constexpr std::size_t kTile = 256;  // columns per tile: the packed pivot rows take 32 KiB
+constexpr std::size_t kTile = 256;  // columns per tile: the sixteen packed pivot rows take 32 KiB
 
-// row[0, width) -= sum of f[k] x pack[k * kTile + ...] (k < Count), the updates in increasing k.
-template <std::size_t Count>
-KORVEL_INLINE void SweepPacked(double* row, const double* pack, const double* f, std::size_t width) {
-    Vd fv[Count];
-#pragma GCC unroll 16
-    for (std::size_t k = 0; k < Count; ++k) fv[k] = Splat(f[k]);
-    std::size_t j = 0;
-    for (; j + kLanes <= width; j += kLanes) {
-        Vd a = Load(row + j);
-#pragma GCC unroll 16
-        for (std::size_t k = 0; k < Count; ++k) a -= fv[k] * Load(pack + k * kTile + j);
-        Store(row + j, a);
-    }
-    for (; j < width; ++j) {
-        double a = row[j];
-        for (std::size_t k = 0; k < Count; ++k) a -= f[k] * pack[k * kTile + j];
-        row[j] = a;
-    }
-}
+// Every kernel, written once for a width W. Each member is forced inline so that it is compiled for
+// the instruction set of the entry point that uses it.
+template <class W>
+struct Kernels {
+    using Vd = typename W::Vd;
+    using Vi = typename W::Vi;
+    static constexpr std::size_t kLanes = sizeof(Vd) / sizeof(double);
 
-// Two rows at once: every load of the packed pivot rows serves both, and the adder gets two chains.
-template <std::size_t Count>
-KORVEL_INLINE void SweepPackedPair(double* row0, double* row1, const double* pack, const double* f0,
-                                   const double* f1, std::size_t width) {
-    std::size_t j = 0;
-    for (; j + kLanes <= width; j += kLanes) {
-        Vd a0 = Load(row0 + j);
-        Vd a1 = Load(row1 + j);
-#pragma GCC unroll 16
-        for (std::size_t k = 0; k < Count; ++k) {
-            const Vd u = Load(pack + k * kTile + j);
-            a0 -= Splat(f0[k]) * u;
-            a1 -= Splat(f1[k]) * u;
-        }
-        Store(row0 + j, a0);
-        Store(row1 + j, a1);
+    static KORVEL_INLINE Vd Load(const double* p) {
+        Vd v;
+        std::memcpy(&v, p, sizeof v);
+        return v;
     }
-    for (; j < width; ++j) {
-        double a0 = row0[j];
-        double a1 = row1[j];
-        for (std::size_t k = 0; k < Count; ++k) {
-            a0 -= f0[k] * pack[k * kTile + j];
-            a1 -= f1[k] * pack[k * kTile + j];
-        }
-        row0[j] = a0;
-        row1[j] = a1;
+    static KORVEL_INLINE void Store(double* p, const Vd& v) { std::memcpy(p, &v, sizeof v); }
+    static KORVEL_INLINE Vd Splat(double s) {
+        Vd v;
+        for (std::size_t l = 0; l < kLanes; ++l) v[l] = s;
+        return v;
     }
-}
+    static KORVEL_INLINE Vd Abs(const Vd& v) { return (Vd)((Vi)v & std::numeric_limits<long long>::max()); }
 
-// The same for a count known only at run time, straight from the pivot rows.
-KORVEL_INLINE void SweepSome(double* row, const double* u0, std::size_t stride, const double* f, std::size_t count,
-                             std::size_t from, std::size_t to) {
-    std::size_t j = from;
-    for (; j + kLanes <= to; j += kLanes) {
-        Vd a = Load(row + j);
-        for (std::size_t k = 0; k < count; ++k) a -= Splat(f[k]) * Load(u0 + k * stride + j);
-        Store(row + j, a);
+    // 1 - z/3 + z^2/5 - ... + z^6/13, as even and odd halves in w = z^2: two short chains, not one long one.
+    static KORVEL_INLINE Vd AtanPoly(const Vd& z) {
+        const Vd w = z * z;
+        const Vd even = ((Splat(1.0 / 13.0) * w + 1.0 / 9.0) * w + 1.0 / 5.0) * w + 1.0;
+        const Vd odd = (Splat(-1.0 / 11.0) * w - 1.0 / 7.0) * w - 1.0 / 3.0;
+        return even + z * odd;
     }
-    for (; j < to; ++j) {
-        double a = row[j];
-        for (std::size_t k = 0; k < count; ++k) a -= f[k] * u0[k * stride + j];
-        row[j] = a;
-    }
-}
 
-KORVEL_VECTOR_CLONES void Eliminate(double* A, std::size_t n, std::size_t stride) {
-    const std::size_t below = RoundUp(n, kLanes);
-    AlignedArray panelStore(kBlock * below);  // block columns of the rows below, column by column
-    AlignedArray packStore(kBlock * kTile);   // one tile of the block's pivot rows
-    double* P = panelStore.data();
-    double* pack = packStore.data();
-    for (std::size_t k0 = 0; k0 + 1 < n; k0 += kBlock) {
-        const std::size_t kEnd = std::min(k0 + kBlock, n - 1);  // pivots k0..kEnd-1
-        const std::size_t count = kEnd - k0;
-        const double* u0 = A + k0 * stride;
-        // The block's own rows: each is complete before the next one serves as a pivot row.
-        for (std::size_t i = k0 + 1; i < kEnd; ++i) {
-            double* row = A + i * stride;
-            double f[kBlock];
-            for (std::size_t k = k0; k < i; ++k) {
-                const double* pivotRow = A + k * stride;
-                const double fk = row[k] / pivotRow[k];
-                f[k - k0] = fk;
-                for (std::size_t j = k + 1; j < kEnd; ++j) row[j] -= fk * pivotRow[j];
-            }
-            SweepSome(row, u0, stride, f, i - k0, kEnd, stride);
+    // Every lane is answered here, the library's special cases included: zeros and infinities give the
+    // library's signed multiples of pi/4, NaN gives NaN.
+    static KORVEL_INLINE Vd Atan2V(const Vd& y, const Vd& x, const AtanBins& bins) {
+        constexpr double inf = std::numeric_limits<double>::infinity();
+        // With an infinity only the directions count: infinite parts become 1, finite ones 0.
+        const Vi xInfinite = Abs(x) == inf;
+        const Vi yInfinite = Abs(y) == inf;
+        const Vi anyInfinite = xInfinite | yInfinite;
+        const Vd ax = anyInfinite ? (xInfinite ? Splat(1.0) : Splat(0.0)) : Abs(x);
+        const Vd ay = anyInfinite ? (yInfinite ? Splat(1.0) : Splat(0.0)) : Abs(y);
+        const Vi swap = ay > ax;
+        const Vd mx = swap ? ay : ax;
+        const Vd mn = swap ? ax : ay;
+        const Vi big = mn > mx * 0.41421356237309503;
+        // u = num / den with |u| <= tan(pi/8), u <= 0 exactly when big; the division is deferred to v.
+        const Vd num = Abs(big ? mn - mx : mn);
+        const Vd sum = big ? mn + mx : mx;
+        const Vd den = sum == 0.0 ? Splat(1.0) : sum;  // both zero: u = 0
+        const Vi b1 = num > den * 0.0625;
+        const Vi b2 = num > den * 0.1875;
+        const Vi b3 = num > den * 0.3125;
+        const Vd c = b3 ? Splat(0.375) : (b2 ? Splat(0.25) : (b1 ? Splat(0.125) : Splat(0.0)));
+        const Vd atanC = b3 ? Splat(bins.atanOf[3])
+                            : (b2 ? Splat(bins.atanOf[2]) : (b1 ? Splat(bins.atanOf[1]) : Splat(bins.atanOf[0])));
+        const Vd v = (num - c * den) / (den + c * num);  // (|u| - c) / (1 + |u| c)
+        const Vd at = atanC + v * AtanPoly(v * v);  // atan |u|
+        Vd r = big ? Splat(kPi / 4) - at : at;
+        r = swap ? Splat(kPi / 2) - r : r;
+        r = ((Vi)x < 0) ? Splat(kPi) - r : r;  // sign bit: -0 counts as negative, as in the library
+        r = ((Vi)y < 0) ? -r : r;
+        return (x != x) | (y != y) ? Splat(std::numeric_limits<double>::quiet_NaN()) : r;
+    }
+
+    static KORVEL_INLINE Vd LogV(const Vd& x) {
+        constexpr double inf = std::numeric_limits<double>::infinity();
+        const Vi subnormal = x < DBL_MIN;
+        const Vi bits = (Vi)(subnormal ? x * 18014398509481984.0 : x);  // 2^54
+        // The biased exponent read as a double through the 2^52 trick, exact and without a scalar conversion.
+        const Vd biased = (Vd)((bits >> 52) | 0x4330000000000000LL) - 4503599627370496.0;
+        Vd m = (Vd)((bits & 0x000fffffffffffffLL) | 0x3ff0000000000000LL);
+        const Vi high = m > 1.4142135623730951;
+        m = high ? m * 0.5 : m;
+        const Vd e = (high ? biased + 1.0 : biased) - (subnormal ? Splat(1077.0) : Splat(1023.0));
+        const Vd s = (m - 1.0) / (m + 1.0);
+        const Vd z = s * s;
+        const Vd w = z * z;
+        // 1 + z/3 + z^2/5 + ... + z^10/21 as even and odd halves in w.
+        const Vd even =
+            ((((Splat(1.0 / 21.0) * w + 1.0 / 17.0) * w + 1.0 / 13.0) * w + 1.0 / 9.0) * w + 1.0 / 5.0) * w + 1.0;
+        const Vd odd = (((Splat(1.0 / 19.0) * w + 1.0 / 15.0) * w + 1.0 / 11.0) * w + 1.0 / 7.0) * w + 1.0 / 3.0;
+        const Vd p = even + z * odd;
+        Vd r = e * kLn2Hi + (e * kLn2Lo + (s + s) * p);
+        r = x == inf ? Splat(inf) : r;
+        r = x == 0.0 ? Splat(-inf) : r;
+        return (x < 0.0) | (x != x) ? Splat(std::numeric_limits<double>::quiet_NaN()) : r;
+    }
+
+    static KORVEL_INLINE void Atan2Lanes(const double* y, const double* x, double* out, std::size_t count,
+                                         const AtanBins& bins) {
+        std::size_t i = 0;
+        for (; i + kLanes <= count; i += kLanes) Store(out + i, Atan2V(Load(y + i), Load(x + i), bins));
+        for (; i < count; ++i) out[i] = Atan2V(Splat(y[i]), Splat(x[i]), bins)[0];
+    }
+
+    static KORVEL_INLINE void LogLanes(const double* x, double* out, std::size_t count) {
+        std::size_t i = 0;
+        for (; i + kLanes <= count; i += kLanes) Store(out + i, LogV(Load(x + i)));
+        for (; i < count; ++i) out[i] = LogV(Splat(x[i]))[0];
+    }
+
+    // What every node contributes seen from the field point F: e = F - P and ln |e|^2.
+    static KORVEL_INLINE void NodeTerms(const Contour& c, double fx, double fy, RowScratch& s) {
+        for (std::size_t i = 0; i < c.X.size(); i += kLanes) {
+            const Vd ex = Splat(fx) - Load(c.X.data() + i);
+            const Vd ey = Splat(fy) - Load(c.Y.data() + i);
+            Store(s.ex.data() + i, ex);
+            Store(s.ey.data() + i, ey);
+            Store(s.logR2.data() + i, LogV(ex * ex + ey * ey));
         }
-        // The rows below: factors of all of them at once, a vector of rows at a time.
-        const std::size_t m = n - kEnd;
-        const std::size_t mPad = RoundUp(m, kLanes);
-        for (std::size_t c = 0; c < count; ++c) {
-            double* col = P + c * below;
-            for (std::size_t r = 0; r < m; ++r) col[r] = A[(kEnd + r) * stride + k0 + c];
-            for (std::size_t r = m; r < mPad; ++r) col[r] = 0.0;
+    }
+
+    // The influence of every panel at the field point F of the node terms: the angle term T (the angle the
+    // panel subtends at F, signed) and the end-node term E. The subtended angle is taken in one arctangent
+    // of the cross and dot products of F - Pj and F - Pk, which equals the difference of the two arctangents
+    // of the panel frame and stays accurate when the panel is far away and the angle small.
+    static KORVEL_INLINE void PanelTerms(const Contour& c, const AtanBins& bins, RowScratch& s) {
+        for (std::size_t j = 0; j < c.panelPad; j += kLanes) {
+            const Vd exj = Load(s.ex.data() + j);
+            const Vd eyj = Load(s.ey.data() + j);
+            const Vd exk = Load(s.ex.data() + j + 1);
+            const Vd eyk = Load(s.ey.data() + j + 1);
+            const Vd dx = Load(c.dX.data() + j);
+            const Vd dy = Load(c.dY.data() + j);
+            const Vd p = exj * dx + eyj * dy;
+            const Vd q = eyj * dx - exj * dy;
+            const Vd T = Atan2V(q, exj * exk + eyj * eyk, bins);
+            const Vd logRatio = Load(s.logR2.data() + j + 1) - Load(s.logR2.data() + j);
+            Store(s.T.data() + j, T);
+            Store(s.E.data() + j, (0.5 * q * logRatio + p * T) * Load(c.invL2.data() + j));
         }
-        for (std::size_t c = 0; c < count; ++c) {
-            const double* pivotRow = u0 + c * stride;
-            const Vd pivot = Splat(pivotRow[k0 + c]);
-            double* fcol = P + c * below;
-            for (std::size_t r = 0; r < mPad; r += kLanes) {
-                const Vd f = Load(fcol + r) / pivot;
-                Store(fcol + r, f);
-                for (std::size_t j = c + 1; j < count; ++j) {
-                    double* col = P + j * below;
-                    Store(col + r, Load(col + r) - f * pivotRow[k0 + j]);
-                }
-            }
+    }
+
+    // Forward elimination without pivoting on the augmented rows (n equations, columns up to stride).
+    // Pivot columns go in blocks. The rows of a block are finished one after the other. For all rows below
+    // it, the block's columns are copied out column by column and eliminated there with the rows in the
+    // vector lanes, which turns each row's chain of divisions into independent lanes; the factors go back
+    // into the dead entries left of the diagonal. Then the rest of those rows is swept tile by tile: the
+    // tile of the block's pivot rows is packed into a small buffer that stays in the first-level cache, and
+    // each row piece takes all the block's updates while it is in registers, so a row is read and written
+    // once per block instead of once per pivot. Every entry still receives exactly the textbook sequence
+    // a -= f_k x u_k in increasing k: the result is bit for bit that of the plain triple loop.
+
+    // row[0, width) -= sum of f[k] x pack[k * kTile + ...] (k < Count), the updates in increasing k.
+    template <std::size_t Count>
+    static KORVEL_INLINE void SweepPacked(double* row, const double* pack, const double* f, std::size_t width) {
+        Vd fv[Count];
+        #pragma GCC unroll 16
+        for (std::size_t k = 0; k < Count; ++k) fv[k] = Splat(f[k]);
+        std::size_t j = 0;
+        for (; j + kLanes <= width; j += kLanes) {
+            Vd a = Load(row + j);
+            #pragma GCC unroll 16
+            for (std::size_t k = 0; k < Count; ++k) a -= fv[k] * Load(pack + k * kTile + j);
+            Store(row + j, a);
         }
-        for (std::size_t c = 0; c < count; ++c) {
-            const double* fcol = P + c * below;
-            for (std::size_t r = 0; r < m; ++r) A[(kEnd + r) * stride + k0 + c] = fcol[r];
+        for (; j < width; ++j) {
+            double a = row[j];
+            for (std::size_t k = 0; k < Count; ++k) a -= f[k] * pack[k * kTile + j];
+            row[j] = a;
         }
-        // Then the sweeps, one column tile at a time.
-        for (std::size_t c0 = kEnd; c0 < stride; c0 += kTile) {
-            const std::size_t width = std::min(kTile, stride - c0);
-            for (std::size_t k = 0; k < count; ++k) std::memcpy(pack + k * kTile, u0 + k * stride + c0, width * sizeof(double));
-            std::size_t i = kEnd;
-            if (count == kBlock) {
-                for (; i + 2 <= n; i += 2) {
-                    double* row0 = A + i * stride;
-                    double* row1 = row0 + stride;
-                    for (std::size_t k = 0; k < count; k += kPass)
-                        SweepPackedPair<kPass>(row0 + c0, row1 + c0, pack + k * kTile, row0 + k0 + k, row1 + k0 + k, width);
-                }
-            }
-            for (; i < n; ++i) {
+    }
+
+    // The same for a count known only at run time, straight from the pivot rows.
+    static KORVEL_INLINE void SweepSome(double* row, const double* u0, std::size_t stride, const double* f,
+                                        std::size_t count, std::size_t from, std::size_t to) {
+        std::size_t j = from;
+        for (; j + kLanes <= to; j += kLanes) {
+            Vd a = Load(row + j);
+            for (std::size_t k = 0; k < count; ++k) a -= Splat(f[k]) * Load(u0 + k * stride + j);
+            Store(row + j, a);
+        }
+        for (; j < to; ++j) {
+            double a = row[j];
+            for (std::size_t k = 0; k < count; ++k) a -= f[k] * u0[k * stride + j];
+            row[j] = a;
+        }
+    }
+
+    static KORVEL_INLINE void Eliminate(double* A, std::size_t n, std::size_t stride) {
+        const std::size_t below = RoundUp(n, kPad);
+        AlignedArray panelStore(kBlock * below);  // block columns of the rows below, column by column
+        AlignedArray packStore(kBlock * kTile);   // one tile of the block's pivot rows
+        double* P = panelStore.data();
+        double* pack = packStore.data();
+        for (std::size_t k0 = 0; k0 + 1 < n; k0 += kBlock) {
+            const std::size_t kEnd = std::min(k0 + kBlock, n - 1);  // pivots k0..kEnd-1
+            const std::size_t count = kEnd - k0;
+            const double* u0 = A + k0 * stride;
+            // The block's own rows: each is complete before the next one serves as a pivot row.
+            for (std::size_t i = k0 + 1; i < kEnd; ++i) {
                 double* row = A + i * stride;
-                const double* f = row + k0;
-                std::size_t k = 0;
-                for (; k + kPass <= count; k += kPass) SweepPacked<kPass>(row + c0, pack + k * kTile, f + k, width);
-                if (k < count) SweepSome(row, u0 + k * stride, stride, f + k, count - k, c0, c0 + width);
+                double f[kBlock];
+                for (std::size_t k = k0; k < i; ++k) {
+                    const double* pivotRow = A + k * stride;
+                    const double fk = row[k] / pivotRow[k];
+                    f[k - k0] = fk;
+                    for (std::size_t j = k + 1; j < kEnd; ++j) row[j] -= fk * pivotRow[j];
+                }
+                SweepSome(row, u0, stride, f, i - k0, kEnd, stride);
+            }
+            // The rows below: factors of all of them at once, a vector of rows at a time.
+            const std::size_t m = n - kEnd;
+            const std::size_t mPad = RoundUp(m, kLanes);
+            for (std::size_t c = 0; c < count; ++c) {
+                double* col = P + c * below;
+                for (std::size_t r = 0; r < m; ++r) col[r] = A[(kEnd + r) * stride + k0 + c];
+                for (std::size_t r = m; r < mPad; ++r) col[r] = 0.0;
+            }
+            for (std::size_t c = 0; c < count; ++c) {
+                const double* pivotRow = u0 + c * stride;
+                const Vd pivot = Splat(pivotRow[k0 + c]);
+                double* fcol = P + c * below;
+                for (std::size_t r = 0; r < mPad; r += kLanes) {
+                    const Vd f = Load(fcol + r) / pivot;
+                    Store(fcol + r, f);
+                    for (std::size_t j = c + 1; j < count; ++j) {
+                        double* col = P + j * below;
+                        Store(col + r, Load(col + r) - f * pivotRow[k0 + j]);
+                    }
+                }
+            }
+            for (std::size_t c = 0; c < count; ++c) {
+                const double* fcol = P + c * below;
+                for (std::size_t r = 0; r < m; ++r) A[(kEnd + r) * stride + k0 + c] = fcol[r];
+            }
+            // Then the sweeps, one column tile at a time.
+            for (std::size_t c0 = kEnd; c0 < stride; c0 += kTile) {
+                const std::size_t width = std::min(kTile, stride - c0);
+                for (std::size_t k = 0; k < count; ++k)
+                    std::memcpy(pack + k * kTile, u0 + k * stride + c0, width * sizeof(double));
+                for (std::size_t i = kEnd; i < n; ++i) {
+                    double* row = A + i * stride;
+                    const double* f = row + k0;
+                    std::size_t k = 0;
+                    for (; k + kPass <= count; k += kPass) SweepPacked<kPass>(row + c0, pack + k * kTile, f + k, width);
+                    if (k < count) SweepSome(row, u0 + k * stride, stride, f + k, count - k, c0, c0 + width);
+                }
             }
         }
     }
+};
+
+// --- one entry point per kernel and width ------------------------------------------------------------
+
+// The kernels one solve uses, all of one width.
+struct KernelSet {
+    void (*nodeTerms)(const Contour&, double, double, RowScratch&);
+    void (*panelTerms)(const Contour&, const AtanBins&, RowScratch&);
+    void (*eliminate)(double*, std::size_t, std::size_t);
+    void (*atan2Lanes)(const double*, const double*, double*, std::size_t, const AtanBins&);
+    void (*logLanes)(const double*, double*, std::size_t);
+};
+
+#define KORVEL_KERNEL_SET(Name, Width, Target)                                                               \
+    Target void Name##NodeTerms(const Contour& c, double fx, double fy, RowScratch& s) {                     \
+        Kernels<Width>::NodeTerms(c, fx, fy, s);                                                             \
+    }                                                                                                        \
+    Target void Name##PanelTerms(const Contour& c, const AtanBins& bins, RowScratch& s) {                    \
+        Kernels<Width>::PanelTerms(c, bins, s);                                                              \
+    }                                                                                                        \
+    Target void Name##Eliminate(double* A, std::size_t n, std::size_t stride) {                              \
+        Kernels<Width>::Eliminate(A, n, stride);                                                             \
+    }                                                                                                        \
+    Target void Name##Atan2Lanes(const double* y, const double* x, double* out, std::size_t count,          \
+                                 const AtanBins& bins) {                                                     \
+        Kernels<Width>::Atan2Lanes(y, x, out, count, bins);                                                  \
+    }                                                                                                        \
+    Target void Name##LogLanes(const double* x, double* out, std::size_t count) {                            \
+        Kernels<Width>::LogLanes(x, out, count);                                                             \
+    }                                                                                                        \
+    constexpr KernelSet k##Name##Kernels{Name##NodeTerms, Name##PanelTerms, Name##Eliminate, Name##Atan2Lanes, \
+                                         Name##LogLanes};
+
+KORVEL_KERNEL_SET(Sse2, Lanes2, )
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+KORVEL_KERNEL_SET(Avx2, Lanes4, __attribute__((target("avx2"))))
+KORVEL_KERNEL_SET(Avx512, Lanes8, __attribute__((target("avx512f"))))
+#endif
+
+const KernelSet& KernelsOf(panel_detail::KernelWidth width) {
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+    if (width == panel_detail::KernelWidth::Avx512) return kAvx512Kernels;
+    if (width == panel_detail::KernelWidth::Avx2) return kAvx2Kernels;
+#endif
+    (void)width;
+    return kSse2Kernels;
 }
 
 // Angle of (x, y) in [0, 2 pi): the library's atan2 plus a full turn when y is negative.
@@ -409,12 +419,12 @@ double TurnAngle(double y, double x) {
 
 // Builds and solves the system of the section for the two free streams along (cos) and across (sin)
 // the chord: the matrix does not depend on the angle, only the right-hand side does, linearly.
-void SolveBothStreams(const ModelState& m, std::size_t ns, std::vector<double>& muCos,
+void BuildAndSolve(const ModelState& m, std::size_t ns, const KernelSet& kernels, std::vector<double>& muCos,
                       std::vector<double>& muSin) {
     const std::size_t n = ns + 1;                 // unknowns mu_1..mu_(NS+1), 0-based here
     const std::size_t rhsCos = n;                 // the two right-hand side columns follow the unknowns
     const std::size_t rhsSin = n + 1;
-    const std::size_t stride = RoundUp(n + 2, kLanes);
+    const std::size_t stride = RoundUp(n + 2, kPad);
     const Contour c(m, ns);
     RowScratch s(c);
     const AtanBins bins;
@@ -423,7 +433,8 @@ void SolveBothStreams(const ModelState& m, std::size_t ns, std::vector<double>& 
 
     // Row of the trailing edge, F = (1, 0): the two panels that end there are left out.
     {
-        PanelInfluence(c, 1.0, 0.0, bins, s);
+        kernels.nodeTerms(c, 1.0, 0.0, s);
+        kernels.panelTerms(c, bins, s);
         s.T[0] = s.E[0] = s.T[ns - 1] = s.E[ns - 1] = 0.0;
         double* row = A;
         for (std::size_t j = 1; j < ns; ++j) row[j] = s.E[j - 1] + (s.T[j] - s.E[j]);
@@ -436,7 +447,8 @@ void SolveBothStreams(const ModelState& m, std::size_t ns, std::vector<double>& 
     for (std::size_t r = 1; r < ns; ++r) {
         const double xr = c.X[r];
         const double yr = c.Y[r];
-        PanelInfluence(c, xr, yr, bins, s);
+        kernels.nodeTerms(c, xr, yr, s);
+        kernels.panelTerms(c, bins, s);
         s.T[r - 1] = s.E[r - 1] = s.T[r] = s.E[r] = 0.0;
         double* row = A + r * stride;
         const double w = TurnAngle(yr, xr - 1.0) - kPi;  // the node's angle around the trailing edge
@@ -461,7 +473,7 @@ void SolveBothStreams(const ModelState& m, std::size_t ns, std::vector<double>& 
         row[ns] = -1.0 / d2;
     }
 
-    Eliminate(A, n, stride);
+    kernels.eliminate(A, n, stride);
 
     // Back substitution, the sum over the known unknowns taken from the last one down.
     muCos.assign(n, 0.0);
@@ -496,11 +508,28 @@ void RequireSection(const ModelState& m) {
 
 namespace panel_detail {
 
-void Atan2Array(const double* y, const double* x, double* out, std::size_t count) {
-    Atan2Lanes(y, x, out, count, AtanBins());
+KernelWidth WidestKernels() {
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+    if (__builtin_cpu_supports("avx512f")) return KernelWidth::Avx512;
+    if (__builtin_cpu_supports("avx2")) return KernelWidth::Avx2;
+#endif
+    return KernelWidth::Sse2;
 }
 
-void LogArray(const double* x, double* out, std::size_t count) { LogLanes(x, out, count); }
+void Atan2Array(KernelWidth width, const double* y, const double* x, double* out, std::size_t count) {
+    KernelsOf(width).atan2Lanes(y, x, out, count, AtanBins());
+}
+
+void LogArray(KernelWidth width, const double* x, double* out, std::size_t count) {
+    KernelsOf(width).logLanes(x, out, count);
+}
+
+void SolveBothStreams(const ModelState& m, KernelWidth width, std::vector<double>& muCos,
+                      std::vector<double>& muSin) {
+    RequireSection(m);
+    if (m.SectionCount < 3) throw std::invalid_argument("a flow solution needs at least three panels");
+    BuildAndSolve(m, static_cast<std::size_t>(m.SectionCount), KernelsOf(width), muCos, muSin);
+}
 
 }  // namespace panel_detail
 
@@ -522,7 +551,7 @@ void SolvePanelMethod(ModelState& m, double AOA, double& Cl, double& Cd) {
     if (!SameSection(cache, m, ns)) {
         cache.Clear();  // never left half-written: an error in the solve leaves no cache at all
         std::vector<double> muCos, muSin;
-        SolveBothStreams(m, ns, muCos, muSin);
+        BuildAndSolve(m, ns, KernelsOf(panel_detail::WidestKernels()), muCos, muSin);
         cache.NodeX.assign(m.SectionX.begin() + 1, m.SectionX.begin() + 1 + static_cast<std::ptrdiff_t>(ns + 1));
         cache.NodeY.assign(m.SectionY.begin() + 1, m.SectionY.begin() + 1 + static_cast<std::ptrdiff_t>(ns + 1));
         cache.MuCos = std::move(muCos);

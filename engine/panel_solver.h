@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <vector>
 
 #include "model.h"
 
@@ -20,10 +21,16 @@ void SectionAreaHeight(const ModelState& m, double& Area, double& Height);
 
 namespace panel_detail {
 
-// The solver's own arctangent and logarithm over arrays, a few ulp from the library functions and
-// vectorised; exposed for the accuracy tests. atan2 follows the library's quadrant and signed-zero rules.
-void Atan2Array(const double* y, const double* x, double* out, std::size_t count);
-void LogArray(const double* x, double* out, std::size_t count);
+// The solver's vector kernels come in three widths; the processor decides which one a solve uses. All
+// give the same bits. Exposed for the tests, with the solver's own arctangent and logarithm, which stay
+// within a few ulp of the library and follow its special cases.
+enum class KernelWidth { Sse2, Avx2, Avx512 };
+KernelWidth WidestKernels();
+void Atan2Array(KernelWidth width, const double* y, const double* x, double* out, std::size_t count);
+void LogArray(KernelWidth width, const double* x, double* out, std::size_t count);
+// Surface potentials of the current section for free streams along and across the chord.
+void SolveBothStreams(const ModelState& m, KernelWidth width, std::vector<double>& muCos,
+                      std::vector<double>& muSin);
 
 }  // namespace panel_detail
 

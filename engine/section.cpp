@@ -6,6 +6,8 @@
 #include <numbers>
 #include <stdexcept>
 
+#include "modifier_map.h"
+
 namespace korvel {
 namespace {
 
@@ -28,10 +30,6 @@ PolarPower Power(double modulus2, double phi, double e, double eHalf) {
 }
 
 // z' = (1 + W)/(1 - W) for W = rho·e^(i psi).
-struct Complex2 {
-    double re;
-    double im;
-};
 
 Complex2 CayleyBack(const PolarPower& w) {
     const double d = (w.rho - 2.0 * std::cos(w.psi)) * w.rho + 1.0;
@@ -72,21 +70,10 @@ public:
         : tx_(tx), tz_(tz), kc_(kc), n_(2.0 - kt * kPerDegree), nHalf_(1.0 - kt * kHalfPerDegree) {}
 
     Complex2 operator()(double x, double y) const {
-        const double u = x + tx_;
-        const double v = y + tz_;
-        const double a = kc_ * kc_ - u * u - v * v;
-        const double phi = std::atan2(-2.0 * kc_ * v, a);
-        const double den = (u + kc_) * (u + kc_) + v * v;
-        const double modulus2 = (4.0 * kc_ * kc_ * v * v + a * a) / (den * den);
-        if (std::fabs(n_) < 1e-12) {
-            // Exponent 0: (1 + w^n)/(1 - w^n) grows like -2/(n Log w); the factor 1/n cancels in the
-            // renormalisation, so -2/Log w is the exact limit and joins small exponents continuously.
-            const double lre = 0.5 * std::log(modulus2);
-            const double l2 = lre * lre + phi * phi;
-            return {-2.0 * lre / l2, 2.0 * phi / l2};
-        }
-        if (std::fabs(n_) < 1e-3) return CayleyBackNearOne(modulus2, phi, n_, nHalf_);
-        return CayleyBack(Power(modulus2, phi, n_, nHalf_));
+        const PolarRatio w = RatioOf(kc_, x + tx_, y + tz_);
+        if (std::fabs(n_) < 1e-12) return ModifierLimitAtZero(w);
+        if (std::fabs(n_) < 1e-3) return CayleyBackNearOne(w.modulus2, w.phi, n_, nHalf_);
+        return CayleyBack(Power(w.modulus2, w.phi, n_, nHalf_));
     }
 
 private:
@@ -286,13 +273,8 @@ void BuildBaseSection(ModelState& m, int direction, double x0, double y0, double
         } else {
             e = eLE + (le - j) * step;
         }
-        const double x = X[j];
-        const double y = Y[j];
-        const double A = 1.0 - x * x - y * y;
-        const double phi = std::atan2(-2.0 * y, A);
-        const double den = (x + 1.0) * (x + 1.0) + y * y;
-        const double modulus2 = (A * A + 4.0 * y * y) / (den * den);
-        const PolarPower w = Power(modulus2, phi, e, e / 2.0);
+        const PolarRatio r = RatioOf(1.0, X[j], Y[j]);
+        const PolarPower w = Power(r.modulus2, r.phi, e, e / 2.0);
         const double d = (w.rho - 2.0 * std::cos(w.psi)) * w.rho + 1.0;
         X[j] = ((1.0 - w.rho * w.rho) / d - off) * sx;
         Y[j] = sy * w.rho * std::sin(w.psi) / d;

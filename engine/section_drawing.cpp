@@ -7,17 +7,13 @@
 #include <limits>
 
 #include "checked_int.h"
+#include "drawing_colours.h"
 #include "text_helpers.h"
 
 namespace korvel {
 
 namespace {
 
-constexpr Rgb kBlack{0, 0, 0};
-constexpr Rgb kWhite{255, 255, 255};
-constexpr Rgb kRed{255, 0, 0};
-constexpr Rgb kGreen{0, 255, 0};
-constexpr Rgb kBlue{0, 0, 255};
 constexpr int32_t kMargin = 7;  // the drawing starts this far from the left and top edges
 
 // What one view looks at: the coordinate tested against the cut and the two it draws.

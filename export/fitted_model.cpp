@@ -28,6 +28,11 @@ bool AllFinite(const array2Df& a) {
     return true;
 }
 
+template <class Array>
+bool AllFinite(const Array& x, const Array& y, const Array& z) {
+    return AllFinite(x) && AllFinite(y) && AllFinite(z);
+}
+
 // A clamped knot vector whose inner values (the last of the leading run to the first of the trailing
 // run) strictly increase; anything else means coincident data made a basis function undefined.
 bool KnotsUsable(const array1Df& k, int32_t degree) {
@@ -73,20 +78,26 @@ void CheckGrid(const ModelState& m) {
     }
 }
 
+// Sizes a bicubic fit for (nu+1) x (nv+1) data points and loads Q[i][j] from point(i, j).
+template <class PointAt>
+void LoadNet(TNurbs& f, int32_t nu, int32_t nv, PointAt point) {
+    f.Degree = 3;
+    f.NU = nu;
+    f.NV = nv;
+    f.SetSize();
+    for (int32_t i = 0; i <= nu; ++i) {
+        for (int32_t j = 0; j <= nv; ++j) {
+            const Vec3d q = point(i, j);
+            f.QX[i][j] = q.x;
+            f.QY[i][j] = q.y;
+            f.QZ[i][j] = q.z;
+        }
+    }
+}
+
 FittedSurface TakeSurface(const TNurbs& f, int32_t slot, const std::string& name) {
-    FittedSurface s;
-    s.Slot = slot;
-    s.Name = name;
-    s.Degree = f.Degree;
-    s.NU = f.NU;
-    s.NV = f.NV;
-    s.PX = f.PX;
-    s.PY = f.PY;
-    s.PZ = f.PZ;
-    s.UKnots = f.UKnots;
-    s.VKnots = f.VKnots;
-    CheckFitted("surface", name, AllFinite(s.PX) && AllFinite(s.PY) && AllFinite(s.PZ), s.UKnots, &s.VKnots,
-                s.Degree);
+    FittedSurface s{slot, name, f.Degree, f.NU, f.NV, f.PX, f.PY, f.PZ, f.UKnots, f.VKnots};
+    CheckFitted("surface", name, AllFinite(s.PX, s.PY, s.PZ), s.UKnots, &s.VKnots, s.Degree);
     return s;
 }
 
@@ -107,39 +118,23 @@ std::vector<FittedSurface> FitModelSurfaces(const ModelState& m) {
     TNurbs f;
     if (anyPatch) {
         CheckGrid(m);
-        const int32_t M = m.GridM;
-        const double sx = m.ScaleFactor.x;
-        const double sy = m.ScaleFactor.y;
-        const double sz = m.ScaleFactor.z;
+        const Vec3d scale = m.ScaleFactor;
+        // Grid point (row, column) scaled, for data entry [row - 1][column - first].
+        const auto scaledFrom = [&m, scale](int32_t first) {
+            return [&m, scale, first](int32_t i, int32_t j) {
+                return Vec3d{scale.x * m.GridX[i + 1][j + first], scale.y * m.GridY[i + 1][j + first],
+                             scale.z * m.GridZ[i + 1][j + first]};
+            };
+        };
         // One u parameterisation from the whole grid, shared by every patch so that they join.
-        f.Degree = 3;
-        f.NU = M;
-        f.NV = m.GridN;
-        f.SetSize();
-        for (int32_t i = 1; i <= M + 1; ++i) {
-            for (int32_t j = 1; j <= m.GridN + 1; ++j) {
-                f.QX[i - 1][j - 1] = sx * m.GridX[i][j];
-                f.QY[i - 1][j - 1] = sy * m.GridY[i][j];
-                f.QZ[i - 1][j - 1] = sz * m.GridZ[i][j];
-            }
-        }
+        LoadNet(f, m.GridM, m.GridN, scaledFrom(1));
         f.ParamsU();
         int32_t patchNumber = 0;
         for (int32_t k = 0; k < 6; ++k) {
             if (!PatchWritten(m, k)) continue;
             const int32_t first = m.PatchFirst[k];
             f.FreeArrays();
-            f.Degree = 3;
-            f.NU = M;
-            f.NV = m.PatchLast[k] - first;
-            f.SetSize();
-            for (int32_t i = 1; i <= M + 1; ++i) {
-                for (int32_t j = first; j <= m.PatchLast[k]; ++j) {
-                    f.QX[i - 1][j - first] = sx * m.GridX[i][j];
-                    f.QY[i - 1][j - first] = sy * m.GridY[i][j];
-                    f.QZ[i - 1][j - first] = sz * m.GridZ[i][j];
-                }
-            }
+            LoadNet(f, m.GridM, m.PatchLast[k] - first, scaledFrom(first));
             f.Interpolate(m.EdgeTangentX, m.EdgeTangentY, m.EdgeTangentZ, m.CurveTangentX, m.CurveTangentY,
                           m.CurveTangentZ, first, k);
             out.push_back(TakeSurface(f, k, "Surface" + std::to_string(++patchNumber)));
@@ -154,17 +149,9 @@ std::vector<FittedSurface> FitModelSurfaces(const ModelState& m) {
             if (!m.CutPlaneOn[c]) continue;
             f.FreeArrays();
             f.FreeKnots();
-            f.Degree = 3;
-            f.NU = 3;
-            f.NV = 3;
-            f.SetSize();
-            for (int32_t i = 0; i < 4; ++i) {
-                for (int32_t j = 0; j < 4; ++j) {
-                    f.QX[i][j] = m.CutPlaneX[c][i][j];
-                    f.QY[i][j] = m.CutPlaneY[c][i][j];
-                    f.QZ[i][j] = m.CutPlaneZ[c][i][j];
-                }
-            }
+            LoadNet(f, 3, 3, [&m, c](int32_t i, int32_t j) {
+                return Vec3d{m.CutPlaneX[c][i][j], m.CutPlaneY[c][i][j], m.CutPlaneZ[c][i][j]};
+            });
             f.ParamsU();
             f.Interpolate(freeEdge, freeEdge, freeEdge, freeCurve, freeCurve, freeCurve, 0, 0);
             out.push_back(TakeSurface(f, kFirstCutSlot + c, kCutNames[c]));
@@ -194,15 +181,8 @@ std::array<FittedCurve, 2> FitSectionCurves(const ModelState& m, const AirfoilOp
         const SectionTangentTable& t = m.SectionTangents;
         s.Interpolate(t.X[2 * k + 1], t.Y[2 * k + 1], 0.0, t.X[2 * k], t.Y[2 * k], 0.0);
         FittedCurve& c = out[k];
-        c.Name = CurveNames[k];
-        c.Degree = s.Degree;
-        c.N = s.N;
-        c.PX = s.PX;
-        c.PY = s.PY;
-        c.PZ = s.PZ;
-        c.Knots = s.Knots;
-        CheckFitted("curve", c.Name, AllFinite(c.PX) && AllFinite(c.PY) && AllFinite(c.PZ), c.Knots, nullptr,
-                    c.Degree);
+        c = FittedCurve{CurveNames[k], s.Degree, s.N, s.PX, s.PY, s.PZ, s.Knots};
+        CheckFitted("curve", c.Name, AllFinite(c.PX, c.PY, c.PZ), c.Knots, nullptr, c.Degree);
         s.FreeArrays();
     }
     return out;

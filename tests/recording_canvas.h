@@ -62,7 +62,9 @@ public:
         state_.fontColour = colour;
         Push(CallKind::SetFont);
     }
-    void Rectangle(int32_t x1, int32_t y1, int32_t x2, int32_t y2) override { PushBox(CallKind::Rectangle, x1, y1, x2, y2); }
+    void Rectangle(int32_t x1, int32_t y1, int32_t x2, int32_t y2) override {
+        PushBox(CallKind::Rectangle, x1, y1, x2, y2);
+    }
     void Line(int32_t x1, int32_t y1, int32_t x2, int32_t y2) override { PushBox(CallKind::Line, x1, y1, x2, y2); }
     void Polyline(const std::vector<PixelPoint>& points) override { Push(CallKind::Polyline).points = points; }
     void Polygon(const std::vector<PixelPoint>& points) override { Push(CallKind::Polygon).points = points; }

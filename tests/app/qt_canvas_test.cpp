@@ -3,17 +3,17 @@
 
 #include <QApplication>
 #include <QColor>
+#include <QRect>
 #include <QDir>
 #include <QFile>
 #include <QImage>
-#include <QStandardPaths>
 
 #include <cmath>
-#include <cstdlib>
 #include <string>
 
 #include "app/qt_canvas.h"
 #include "engine/airfoil_drawing.h"
+#include "engine/checked_int.h"
 #include "engine/model.h"
 
 namespace korvel {
@@ -75,7 +75,6 @@ int InkRows(const QImage& image, QRect box, Test test) {
 TEST(QtCanvas, SectionPlotAndTextsLandOnTheirPixels) {
     const int W = 800, H = 500;
     QtCanvas canvas(W, H);
-    canvas.Image();  // sized: the engine draws on the bitmap as it is
     ModelState m = Diamond();
     m.CpValues = {0.0, 1.0, -2.5, -0.4, 0.2};
     std::string info;
@@ -84,8 +83,8 @@ TEST(QtCanvas, SectionPlotAndTextsLandOnTheirPixels) {
 
     // Layout in closed form: 45 pixels before the leading edge, one scale for both axes, chord mid-height.
     const double scale = W / (1.0 + 60.0 / W);
-    const auto px = [&](double x) { return static_cast<int>(std::lround((x + 45.0 / W) * scale)); };
-    const auto py = [&](double y) { return static_cast<int>(std::lround(H / 2 - y * scale)); };
+    const auto px = [&](double x) { return RoundToInt((x + 45.0 / W) * scale); };
+    const auto py = [&](double y) { return RoundToInt(H / 2 - y * scale); };
 
     // Background black everywhere the picture leaves alone.
     EXPECT_TRUE(Is(image, 0, H - 1, Qt::black));
@@ -98,7 +97,7 @@ TEST(QtCanvas, SectionPlotAndTextsLandOnTheirPixels) {
 
     // The curves through their panel points: Cp 1 on row 16 H / 17, the lowest Cp further up.
     const double step = 4.0 / 15, top = -3.0 - step;
-    const auto cpRow = [&](double v) { return static_cast<int>(std::lround((v - top) * H / (17 * step))); };
+    const auto cpRow = [&](double v) { return RoundToInt((v - top) * H / (17 * step)); };
     EXPECT_TRUE(Near(image, px(0.75), cpRow(1.0), QColor(255, 0, 0)));
     EXPECT_TRUE(Near(image, px(0.25), cpRow(-2.5), QColor(255, 0, 0)));
     EXPECT_TRUE(Near(image, px(0.75), cpRow(0.2), QColor(0, 255, 0)));
@@ -113,9 +112,9 @@ TEST(QtCanvas, SectionPlotAndTextsLandOnTheirPixels) {
     const int x = W - 9 * h - 5;
     const auto green = [](QColor c) { return c.green() > 128 && c.red() < 100 && c.blue() < 100; };
     const auto white = [](QColor c) { return c.red() > 128 && c.green() > 128 && c.blue() > 128; };
-    const int upperRows = InkRows(image, QRect(x, static_cast<int>(std::lround(0.5 * h)), 9 * h, h), green);
+    const int upperRows = InkRows(image, QRect(x, RoundToInt(0.5 * h), 9 * h, h), green);
     EXPECT_GE(upperRows, h / 2);
-    EXPECT_GE(InkRows(image, QRect(x, static_cast<int>(std::lround(4.5 * h)), 9 * h, h), white), h / 2);
+    EXPECT_GE(InkRows(image, QRect(x, RoundToInt(4.5 * h), 9 * h, h), white), h / 2);
     // The axis label "CP" is white beside the axis near the top.
     EXPECT_GE(InkRows(image, QRect(px(0.0) + 4, 10, 3 * h, h), white), h / 3);
 }

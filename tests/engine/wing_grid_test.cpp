@@ -60,8 +60,7 @@ TEST(WingGrid, ColumnCountsShareTheOutline) {
     EXPECT_EQ(m.GridN, 88);
     EXPECT_EQ(m.PatchFirst, (std::array<int32_t, 6>{1, 21, 41, 45, 65, 85}));
     EXPECT_EQ(m.PatchLast, (std::array<int32_t, 6>{21, 41, 45, 65, 85, 89}));
-    EXPECT_EQ(m.GridY[5][21], 0.0);
-    EXPECT_EQ(m.BodyEndX, (std::array{1.0, 0.0}));
+    EXPECT_TRUE(m.GridY[5][21] == 0.0 && m.BodyEndX == (std::array{1.0, 0.0}));
     for (int c : {1, 2}) {  // half wings chain four patches; ss = 0 drops the shrunken tip and its rounding
         ModelState h = Section(16, 0.06, 0.06);
         double tip = 2;
@@ -70,33 +69,16 @@ TEST(WingGrid, ColumnCountsShareTheOutline) {
         EXPECT_TRUE(tip == 0 && h.PatchLast[dropped] == 0 && (c == 2 || h.PatchLast[3] == h.GridN + 1));
         for (int p = 0; p < 3; ++p) EXPECT_TRUE(p == dropped || h.PatchFirst[p + 1] == h.PatchLast[p]) << p;
     }
-    ModelState flat = Section(16, 0.06, 0.06);  // no span: the outline of the section itself
-    BuildWing(flat, wt, kSpanLinear, 0, 0.0, 0, 0, 1.0);
-    for (int p : {0, 1, 3, 4}) EXPECT_EQ(flat.PatchFirst[p], flat.PatchLast[p]);
 }
 
-TEST(WingGrid, ChordIsSsAtTheSpanEndsAndOneAtTheRoot) {
-    const auto chord = [](const ModelState& m, int k) { return m.GridX[1][k] - m.GridX[9][k]; };
-    for (int family : {kSpanLinear, kSpanElliptical, kSpanJouk})
-        for (double ss : {0.4, 1.0, 2.5}) {
-            ModelState m = Section(8, 0.05, 0.07);
-            double wt = family == kSpanJouk ? 3 : 0;  // Jouk: pointed ends, never rounded tips
-            BuildWing(m, wt, family, 0, 3, 0, 0, ss);
-            const int nS = m.PatchLast[1], root = m.PatchLast[0];
-            const double end = family == kSpanJouk ? 0.0 : ss;
-            EXPECT_EQ(wt, 0.0);
-            EXPECT_TRUE(std::fabs(chord(m, 1) - end) < 1e-12 && std::fabs(chord(m, nS) - end) < 1e-12) << family;
-            EXPECT_NEAR(chord(m, root), 1.0, 1e-15);
-            for (int k = 1; family == kSpanJouk && k <= nS; ++k) EXPECT_NEAR(m.GridX[1][k], 1.0, 1e-15);  // TE stays
-            EXPECT_TRUE(m.GridY[1][1] == 1.5 && m.GridY[1][nS] == -1.5 && m.GridY[1][root] == 0);
-        }
-}
-
+// A c = 0 wing is its own mirror image in Y (rounded tips: closure B built from its own position), the two
+// halves are each other's; the chord is ss at the span ends (Jouk: pointed, never rounded) and 1 at the root.
 TEST(WingGrid, FullWingsAndOppositeHalvesAreMirrorImages) {
+    const auto chord = [](const ModelState& m, int k) { return m.GridX[1][k] - m.GridX[9][k]; };
     for (int family : {kSpanLinear, kSpanElliptical, kSpanJouk})
         for (auto [foldX, foldZ] : {std::pair{0.0, 0.0}, {2.5, -1.2}})
             for (double wt : {0.0, 0.8})
-                for (double ss : {1.0, 0.4}) {
+                for (double ss : {1.0, 0.4, 2.5}) {
                     SCOPED_TRACE(testing::Message() << family << " fold " << foldX << " wt " << wt << " ss " << ss);
                     ModelState full = Section(8, 0.05, 0.08, 0.01), left = full, right = full;
                     double w0 = wt, w1 = wt, w2 = wt;
@@ -106,33 +88,24 @@ TEST(WingGrid, FullWingsAndOppositeHalvesAreMirrorImages) {
                     BuildWing(right, w2, family, 2, 3, foldX, foldZ, ss);
                     ExpectMirrored(left, right, left.PatchLast[0]);
                     for (int i = 1; i <= 9; ++i) EXPECT_TRUE(left.GridY[i][5] <= 0 && left.GridY[i][left.GridN] == 0);
+                    const int nS = full.PatchLast[1], root = full.PatchLast[0];
+                    const double end = family == kSpanJouk ? 0.0 : ss;
+                    EXPECT_TRUE(w0 > 0 ||
+                                (std::fabs(chord(full, 1) - end) < 1e-12 && std::fabs(chord(full, nS) - end) < 1e-12));
+                    EXPECT_TRUE(std::fabs(chord(full, root) - 1.0) <= 1e-15 && (family != kSpanJouk || w0 == 0));
+                    EXPECT_TRUE(full.GridY[1][1] == 1.5 && full.GridY[1][nS] == -1.5 && full.GridY[1][root] == 0);
+                    for (int k = 1; family == kSpanJouk && foldX == 0 && k <= nS; ++k)
+                        EXPECT_NEAR(full.GridX[1][k], 1.0, 1e-15);  // the trailing edge stays straight
                 }
-}
-
-TEST(WingGrid, ZeroThicknessWithoutSpanStaysFinite) {
-    for (int family : {kSpanLinear, kSpanElliptical, kSpanJouk})
-        for (int c = 0; c <= 2; ++c)
-            for (double wt : {0.0, 3.0}) {
-                ModelState m = Section(8, 0.0, 0.0);
-                BuildWing(m, wt, family, c, 0.0, 1.5, -2, 0.7);
-                EXPECT_TRUE(m.GridN > 0 && m.GridN < 40 && FiniteGrid(m)) << family << " " << c << " " << wt;
-            }
 }
 
 TEST(WingPath, RoundSectionSweepsACylinderClosedByHalfEllipsoids) {
     for (double wt : {0.0, 1.5}) {
-        BuildInputs v;
-        v.ActWing = true;
-        v.Tea = v.Lea = 180;
-        v.rc1 = v.rc2 = 1;
-        v.x0 = 0.2;
-        v.fY = 3;
-        v.wt = wt;
+        BuildInputs v{.x0 = 0.2, .Tea = 180, .Lea = 180, .ActWing = true, .rc1 = 1, .rc2 = 1, .fY = 3, .wt = wt};
         ModelState m;
         m.SetGridM(16);
         m.SetGridN(40);
-        EXPECT_EQ(BuildWingModel(m, v), -1);
-        EXPECT_EQ(v.c, 0);
+        EXPECT_TRUE(BuildWingModel(m, v) == -1 && v.c == 0);
         const int nS = m.PatchLast[1], cA = m.PatchLast[2], cL = m.PatchFirst[5];
         for (int i = 1; i <= 17; ++i)
             for (int j = 1; j <= m.GridN + 1; ++j) {
@@ -148,86 +121,90 @@ TEST(WingPath, RoundSectionSweepsACylinderClosedByHalfEllipsoids) {
     }
 }
 
-TEST(WingPath, WindingSignFollowsDirectionAndInversion) {
-    for (int vs3 : {0, 1}) {
-        const int d = vs3 ? 1 : -1;
-        BuildInputs v;
-        v.ActWing = true;
-        v.vs3 = vs3;
-        ModelState m;
-        m.SetGridM(8);
-        m.SetGridN(16);
-        EXPECT_EQ(BuildWingModel(m, v), d);
-        v.tx3 = 1;
-        v.kc3 = 0.1;
-        for (auto [kt, sign] : {std::pair{0.0, d}, {180.0, -d}}) {  // Joukowski keeps sides; inversion swaps
-            v.kt3 = kt;
-            m.SetGridN(16);
-            EXPECT_EQ(BuildWingModel(m, v), sign);
-            const int root = m.PatchLast[0];  // its trailing and leading edge land on X = 0 and 1
-            EXPECT_TRUE(std::fabs(m.GridX[1][root]) < 1e-12 && std::fabs(m.GridX[9][root] - 1) < 1e-12);
-        }
-    }
+// Without set 1 a body's direction resets to -1 and a wing keeps its own. Set 1 with kt 0 is the Joukowski map,
+// which keeps the side of every point farther than kc from the pole; kt 180 is the inversion kc/zeta, which turns
+// every ring inside out. The bent grid runs from X = 0 to X = 1 (body ends, wing root edges); dY = 0 flattens it.
+TEST(BuildPaths, WindingSignFollowsDirectionAndInversion) {
+    for (bool wing : {false, true})
+        for (int c = 0; c <= (wing ? 2 : 4); ++c)
+            for (int vs3 : {0, 1}) {
+                BuildInputs v{.vs3 = vs3, .c = c, .ActCut = true, .ActWing = wing};
+                ModelState m;
+                const auto build = [&] {
+                    m.SetGridM(wing ? 8 : 12);
+                    m.SetGridN(16);
+                    return wing ? BuildWingModel(m, v) : BuildBodyModel(m, v);
+                };
+                const int d = vs3 ? 1 : -1;
+                EXPECT_EQ(build(), wing ? d : -1);
+                v.tx3 = 1.0;
+                v.tz3 = 0.3;
+                v.kc3 = 0.1;
+                for (auto [kt, sign, dY] : {std::tuple{0.0, d, 1.0}, {180.0, -d, 1.0}, {180.0, -d, 0.0}}) {
+                    SCOPED_TRACE(testing::Message() << "wing " << wing << " c " << c << " kt " << kt << " dY " << dY);
+                    v.kt3 = kt;
+                    v.dY = dY;
+                    const int32_t winding = build(), root = c == 1 ? m.GridN : m.PatchLast[0];
+                    EXPECT_TRUE(dY == 0 || winding == sign);
+                    EXPECT_TRUE(!wing ||
+                                (std::fabs(m.GridX[1][root]) < 1e-12 && std::fabs(m.GridX[9][root] - 1) < 1e-12));
+                    for (int j = 1; !wing && j <= m.GridN + 1; ++j)
+                        for (const array2Df* g : {&m.GridX, &m.GridY, &m.GridZ}) {
+                            EXPECT_NEAR((*g)[1][j], 0.0, 1e-12);
+                            EXPECT_NEAR((*g)[13][j], g == &m.GridX ? 1.0 : 0.0, 1e-12);
+                        }
+                    for (int i = 1; dY == 0 && i <= m.GridM + 1; ++i)
+                        for (int j = 1; j <= m.GridN + 1; ++j) EXPECT_EQ(m.GridY[i][j], 0.0);
+                }
+            }
 }
 
 // Every slider at its ends and middle, one at a time, over both directions, every cut mode and family,
-// with and without the modeller sets: the grid must stay finite.
-struct Slider {
-    const char* name;
-    double BuildInputs::*field;
-    double lo, hi;
-};
-const Slider kSliders[] = {
-    {"Tea", &BuildInputs::Tea, 0, 180},    {"Lea", &BuildInputs::Lea, 0, 180},   {"x0", &BuildInputs::x0, 0.0001, 0.45},
-    {"rb", &BuildInputs::rb, 0.7, 1},      {"rc1", &BuildInputs::rc1, 0.7, 1},    {"rc2", &BuildInputs::rc2, 0.7, 1},
-    {"y0", &BuildInputs::y0, -0.5, 0.5},   {"tx3", &BuildInputs::tx3, 0, 12},     {"tz3", &BuildInputs::tz3, 0.004, 12},
-    {"kc3", &BuildInputs::kc3, 0.1, 20},   {"kt3", &BuildInputs::kt3, 0, 360},    {"nm3", &BuildInputs::nm3, 0.005, 15},
-    {"tx2", &BuildInputs::tx2, 0, 12},     {"tz2", &BuildInputs::tz2, 0.004, 12}, {"kc2", &BuildInputs::kc2, 0.1, 20},
-    {"kt2", &BuildInputs::kt2, 0, 360},    {"nm2", &BuildInputs::nm2, 0.005, 15}, {"fY", &BuildInputs::fY, 0, 50},
-    {"fZ", &BuildInputs::fZ, 0, 10},       {"dY", &BuildInputs::dY, 0, 10},       {"wt", &BuildInputs::wt, 0, 50},
-    {"foldX", &BuildInputs::foldX, -50, 50}, {"foldZ", &BuildInputs::foldZ, -20, 20},
-    {"ss", &BuildInputs::ss, 0, 5},
-};
-
-void ExpectFinite(const BuildInputs& base, const std::string& what) {
-    auto run = [&](BuildInputs v, const std::string& change) {
+// with and without the modeller sets, and a wing without thickness or span: the grid must stay finite.
+TEST(GridSweep, EverySliderEndAndMiddleGivesAFiniteGrid) {
+    const struct { const char* name; double BuildInputs::*field; double lo, hi; } sliders[] = {
+        {"Tea", &BuildInputs::Tea, 0, 180}, {"Lea", &BuildInputs::Lea, 0, 180}, {"x0", &BuildInputs::x0, 0.0001, 0.45},
+        {"rb", &BuildInputs::rb, 0.7, 1}, {"rc1", &BuildInputs::rc1, 0.7, 1}, {"rc2", &BuildInputs::rc2, 0.7, 1},
+        {"y0", &BuildInputs::y0, -0.5, 0.5}, {"tx3", &BuildInputs::tx3, 0, 12}, {"tz3", &BuildInputs::tz3, 0.004, 12},
+        {"kc3", &BuildInputs::kc3, 0.1, 20}, {"kt3", &BuildInputs::kt3, 0, 360}, {"nm3", &BuildInputs::nm3, 0.005, 15},
+        {"tx2", &BuildInputs::tx2, 0, 12}, {"tz2", &BuildInputs::tz2, 0.004, 12}, {"kc2", &BuildInputs::kc2, 0.1, 20},
+        {"kt2", &BuildInputs::kt2, 0, 360}, {"nm2", &BuildInputs::nm2, 0.005, 15}, {"fY", &BuildInputs::fY, 0, 50},
+        {"fZ", &BuildInputs::fZ, 0, 10}, {"dY", &BuildInputs::dY, 0, 10}, {"wt", &BuildInputs::wt, 0, 50},
+        {"foldX", &BuildInputs::foldX, -50, 50}, {"foldZ", &BuildInputs::foldZ, -20, 20},
+        {"ss", &BuildInputs::ss, 0, 5}};
+    const auto run = [](BuildInputs v, const std::string& what) {
         ModelState m;
         m.SetGridM(RoundCountUp(v.mYZ, 4));
         m.SetGridN(RoundCountUp(v.nX, 8));
         const int32_t s = v.ActWing ? BuildWingModel(m, v) : BuildBodyModel(m, v);
-        if (!FiniteGrid(m) || (s != 1 && s != -1)) ADD_FAILURE() << what << ", " << change;
+        EXPECT_TRUE(m.GridN > 0 && FiniteGrid(m) && (s == 1 || s == -1))
+            << (v.ActWing ? "wing c " : "body c ") << v.c << " family " << v.SpanFamily << " vs " << v.vs3 << " tx3 "
+            << v.tx3 << " tx2 " << v.tx2 << ", " << what;
     };
-    for (const Slider& sl : kSliders)
-        for (double value : {sl.lo, (sl.lo + sl.hi) / 2, sl.hi}) {
-            BuildInputs v = base;
-            v.*(sl.field) = value;
-            run(v, std::string(sl.name) + " " + std::to_string(value));
-        }
-    for (int count : {8, 36, 64}) {
-        BuildInputs v = base, w = base;
-        v.nX = w.mYZ = count;
-        run(v, "nX " + std::to_string(count));
-        run(w, "mYZ " + std::to_string(count));
-    }
-}
-
-TEST(GridSweep, EverySliderEndAndMiddleGivesAFiniteGrid) {
     for (bool wing : {false, true})
         for (int c = 0; c <= (wing ? 2 : 4); ++c)
             for (int family = 0; family <= (wing ? 2 : 0); ++family)
                 for (int vs = 0; vs <= 1; ++vs)
                     for (int sets = 0; sets <= (wing ? 3 : 1); ++sets) {
-                        BuildInputs v;
-                        v.ActWing = wing;
-                        v.ActCut = c > 0;
-                        v.c = c;
-                        v.SpanFamily = family;
-                        v.vs3 = v.vs2 = vs;
-                        v.tx3 = (sets & 1) ? 1.0 : 0.0;
-                        v.tx2 = (sets & 2) ? 1.0 : 0.0;
-                        ExpectFinite(v, std::string(wing ? "wing" : "body") + " c " + std::to_string(c) + " family " +
-                                            std::to_string(family) + " vs " + std::to_string(vs) + " sets " +
-                                            std::to_string(sets));
+                        const BuildInputs base{.tx3 = (sets & 1) ? 1.0 : 0.0, .vs3 = vs, .vs2 = vs, .c = c,
+                                               .SpanFamily = family, .ActCut = c > 0, .ActWing = wing,
+                                               .tx2 = (sets & 2) ? 1.0 : 0.0};
+                        for (const auto& sl : sliders)
+                            for (double value : {sl.lo, (sl.lo + sl.hi) / 2, sl.hi}) {
+                                BuildInputs v = base;
+                                v.*(sl.field) = value;
+                                run(v, std::string(sl.name) + " " + std::to_string(value));
+                            }
+                        BuildInputs flat = base;  // zero thickness and zero span: degenerate but finite
+                        flat.fY = flat.fZ = flat.y0 = 0;
+                        flat.wt = 3;
+                        run(flat, "fY = fZ = 0");
+                        for (int count : {8, 36, 64}) {
+                            BuildInputs v = base, w = base;
+                            v.nX = w.mYZ = count;
+                            run(v, "nX " + std::to_string(count));
+                            run(w, "mYZ " + std::to_string(count));
+                        }
                     }
 }
 

@@ -1,46 +1,205 @@
-// writer_test_util.h — small helpers of the writer tests: writing a file, finding and running a tool.
+// writer_test_util.h — shared fixtures of the writer tests: files, tools, hand-made and built models, a B-spline evaluator.
 #pragma once
 
 #include <array>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
+#include <numbers>
 #include <sstream>
 #include <string>
+#include <tuple>
+#include <vector>
 
-#include "step_file.h"
+#include "engine/build_inputs.h"
+#include "engine/build_model.h"
+#include "engine/canvas.h"
+#include "engine/model.h"
+#include "engine/tangents.h"
+#include "export/export_common.h"
 
 namespace korvel::test {
 
-// The folder a TempDir of the writer tests lives in.
-inline std::filesystem::path FolderOf(const TempDir& dir) { return std::filesystem::path(dir.File("")).parent_path(); }
+inline ClockReading FixedClock() { return ClockReading{LocalDateTime{2026, 12, 5, 17, 58, 53}, 60}; }
 
-inline void WriteWholeFile(const std::string& fileName, const std::string& text) {
-    std::ofstream out(fileName, std::ios::binary);
-    out << text;
+inline std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
 }
 
-// True when an executable of that name is on PATH.
+inline std::vector<std::string> ReadLines(const std::string& path) {
+    std::stringstream in(ReadAll(path));
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+inline void WriteWholeFile(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
+
+// A fresh folder for one test's files, removed with the object.
+class TempDir {
+public:
+    TempDir() {
+        std::string tmpl = (std::filesystem::temp_directory_path() / "korvel-export-XXXXXX").string();
+        if (mkdtemp(tmpl.data()) != nullptr) dir_ = tmpl;
+    }
+    ~TempDir() {
+        std::error_code ec;
+        std::filesystem::remove_all(dir_, ec);
+    }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    std::string File(const std::string& name) const { return (dir_ / name).string(); }
+    const std::filesystem::path& Folder() const { return dir_; }
+
+private:
+    std::filesystem::path dir_;
+};
+
 inline bool ToolOnPath(const std::string& name) {
     return std::system(("command -v " + name + " >/dev/null 2>&1").c_str()) == 0;
 }
 
-// Runs a shell command and returns what it printed on stdout and stderr, with its exit status.
-struct CommandResult {
-    int status = -1;
-    std::string output;
-};
-inline CommandResult RunCommand(const std::string& command) {
-    CommandResult r;
+// Runs a shell command; returns everything it printed (stdout and stderr) and its exit status.
+inline std::pair<int, std::string> RunCommand(const std::string& command) {
+    std::string out;
     std::FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
-    if (pipe == nullptr) return r;
+    if (pipe == nullptr) return {-1, out};
     std::array<char, 4096> buffer{};
-    std::size_t n = 0;
-    while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0) r.output.append(buffer.data(), n);
-    r.status = ::pclose(pipe);
+    for (std::size_t n; (n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0;) out.append(buffer.data(), n);
+    return {::pclose(pipe), out};
+}
+
+// A flared half tube in two patches: rows along X over [0, 2], columns sweeping a half circle of radius
+// 0.5 + 0.1 x from +Y over +Z to -Y; all tangents free; scale 1.
+inline ModelState TinyModel(int32_t M = 4, int32_t N = 4) {
+    ModelState m;
+    m.SetGridM(M);
+    m.SetGridN(N);
+    AllocateGrid(m, true, false);
+    for (int32_t i = 1; i <= M + 1; ++i) {
+        for (int32_t j = 1; j <= N + 1; ++j) {
+            const double x = 2.0 * (i - 1) / M, r = 0.5 + 0.1 * x, a = std::numbers::pi * (j - 1) / N;
+            m.GridX[i][j] = x;
+            m.GridY[i][j] = r * std::cos(a);
+            m.GridZ[i][j] = r * std::sin(a);
+        }
+    }
+    ResetSurfaceTangents(m);
+    m.PatchFirst[0] = 1;
+    m.PatchLast[0] = m.PatchFirst[1] = N / 2 + 1;
+    m.PatchLast[1] = N + 1;
+    m.ScaleFactor = Vec3d{1.0, 1.0, 1.0};
+    return m;
+}
+
+// The X cut plane of the tiny model: a 4 x 4 grid over y in [-0.5, 0.5], z in [0, 0.5] at x = 0.
+inline void AddCutPlaneX(ModelState& m) {
+    m.CutPlaneOn[0] = true;
+    for (int i = 0; i < 4; ++i) {
+        for (int j = 0; j < 4; ++j) {
+            m.CutPlaneX[0][i][j] = 0.0;
+            m.CutPlaneY[0][i][j] = -0.5 + i / 3.0;
+            m.CutPlaneZ[0][i][j] = 0.5 * j / 3.0;
+        }
+    }
+}
+
+// An ellipse section of semi-axes 0.5 and 0.1 in ns intervals (ns even): points 1 and ns+1 at the trailing
+// edge (1, 0), the lower side first, the leading edge (point ns/2 + 1) at (0, 0).
+inline ModelState TinySection(int32_t ns = 8) {
+    ModelState m;
+    m.SetSectionCount(ns);
+    AllocateGrid(m, false, true);
+    for (int32_t k = 1; k <= ns + 1; ++k) {
+        const double a = 2.0 * std::numbers::pi * (k - 1) / ns;
+        m.SectionX[k] = 0.5 + 0.5 * std::cos(a);
+        m.SectionY[k] = -0.1 * std::sin(a);
+    }
+    m.SectionLE = ns / 2 + 1;
+    m.SectionY[1] = m.SectionY[m.SectionLE] = m.SectionY[ns + 1] = 0.0;
+    m.SectionX[m.SectionLE] = 0.0;
+    m.SectionTangents.X = {0.0, -0.6, 0.0, -0.6};
+    m.SectionTangents.Y = {-0.65, 0.1, 0.65, -0.1};
+    return m;
+}
+
+inline ModelState Built(const BuildInputs& in) {
+    ModelState m;
+    NullCanvas canvas(in.CanvasWidth, in.CanvasHeight);
+    std::string info;
+    BuildModel(m, in, canvas, info);
+    return m;
+}
+
+// The modeller's default body or wing, optionally in section mode with cuts at the given fractions
+// (1 = no cut) and a mirror.
+inline BuildInputs Solid(bool wing, double csX = 1.0, double csY = 1.0, double csZ = 1.0, bool mirror = false) {
+    BuildInputs in;
+    in.ActWing = wing;
+    in.ActCutSec = csX < 1.0 || csY < 1.0 || csZ < 1.0;
+    in.Act3D = !in.ActCutSec;
+    in.csX = csX;
+    in.csY = csY;
+    in.csZ = csZ;
+    in.ActMirror = mirror;
+    return in;
+}
+
+inline BuildInputs Section2D(int32_t nX) {
+    BuildInputs in = Solid(false);
+    std::tie(in.Act3D, in.CanvasWidth, in.CanvasHeight, in.nX) = std::tuple(false, 400, 300, nX);
+    return in;
+}
+
+// The textbook Cox-de Boor recursion (0/0 taken as 0, the last non-empty span closed at the last knot),
+// sharing no code with the fit; deriv gives the first derivative.
+inline double BasisN(const std::vector<double>& U, int i, int p, double u, bool deriv = false) {
+    if (p == 0) {
+        if (u == U.back()) {
+            int k = static_cast<int>(U.size()) - 2;
+            while (k > 0 && !(U[k] < U[k + 1])) --k;
+            return i == k ? 1.0 : 0.0;
+        }
+        return (U[i] <= u && u < U[i + 1]) ? 1.0 : 0.0;
+    }
+    const double da = U[i + p] - U[i], db = U[i + p + 1] - U[i + 1];
+    const double a = da > 0.0 ? (deriv ? p : u - U[i]) / da * BasisN(U, i, p - 1, u) : 0.0;
+    const double b = db > 0.0 ? (deriv ? p : U[i + p + 1] - u) / db * BasisN(U, i + 1, p - 1, u) : 0.0;
+    return deriv ? a - b : a + b;
+}
+
+using P3 = std::array<double, 3>;
+inline double Dist(const P3& a, const P3& b) { return std::hypot(a[0] - b[0], a[1] - b[1], a[2] - b[2]); }
+
+// Point (or first derivative) of a bicubic surface with control net [u][v]; a curve is a net of one column.
+inline P3 EvalSurface(const std::vector<double>& U, const std::vector<double>& V, const array2Df& X,
+                      const array2Df& Y, const array2Df& Z, double u, double v, bool du = false, bool dv = false) {
+    P3 r{0.0, 0.0, 0.0};
+    for (std::size_t i = 0; i < X.size(); ++i) {
+        const double nu = BasisN(U, static_cast<int>(i), 3, u, du);
+        for (std::size_t j = 0; j < X[i].size() && nu != 0.0; ++j) {
+            const double n = nu * (V.empty() ? 1.0 : BasisN(V, static_cast<int>(j), 3, v, dv));
+            r[0] += n * X[i][j];
+            r[1] += n * Y[i][j];
+            r[2] += n * Z[i][j];
+        }
+    }
     return r;
+}
+
+inline P3 EvalCurve(const std::vector<double>& U, const array1Df& X, const array1Df& Y, const array1Df& Z, double u,
+                    bool deriv = false) {
+    const auto column = [](const array1Df& a) {
+        array2Df c;
+        for (double x : a) c.push_back({x});
+        return c;
+    };
+    return EvalSurface(U, {}, column(X), column(Y), column(Z), u, 0.0, deriv);
 }
 
 }  // namespace korvel::test

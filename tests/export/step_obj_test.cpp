@@ -1,0 +1,314 @@
+// step_obj_test.cpp — exchange-file and OBJ text: numbers, strings, golden structure of tiny models, wrapping, identical nets.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+
+#include "export/obj_writer.h"
+#include "export/step_writer.h"
+#include "writer_test_util.h"
+
+namespace korvel {
+namespace {
+
+using test::FixedClock;
+using test::TempDir;
+
+// One data record: its id, the text after "=" with its lines joined, and the lines as written.
+struct StepRecord {
+    int Id = 0;
+    std::string Text;
+    std::vector<std::string> Lines;
+    bool Is(const std::string& type) const { return Text.rfind(type + "(", 0) == 0; }
+};
+
+struct StepFile {
+    std::vector<std::string> Header, Footer;  // the lines before the first record ("DATA;" included) and after the last
+    std::vector<StepRecord> Records;
+    std::map<int, std::size_t> ById;
+    const StepRecord& operator[](int id) const { return Records.at(ById.at(id)); }
+    std::vector<const StepRecord*> OfType(const std::string& type) const {
+        std::vector<const StepRecord*> out;
+        for (const StepRecord& r : Records)
+            if (r.Is(type)) out.push_back(&r);
+        return out;
+    }
+};
+
+StepFile ParseStep(const std::string& path) {
+    StepFile f;
+    const std::vector<std::string> lines = test::ReadLines(path);
+    std::size_t i = 0;
+    while (i < lines.size() && (f.Header.empty() || f.Header.back() != "DATA;")) f.Header.push_back(lines[i++]);
+    for (; i < lines.size() && !lines[i].empty() && lines[i][0] == '#'; ++i) {
+        StepRecord r{std::atoi(lines[i].c_str() + 1), lines[i].substr(lines[i].find('=') + 1), {lines[i]}};
+        while (r.Text.back() != ';' && ++i < lines.size()) {
+            r.Lines.push_back(lines[i]);
+            r.Text += lines[i];
+        }
+        f.ById[r.Id] = f.Records.size();
+        f.Records.push_back(r);
+    }
+    f.Footer.assign(lines.begin() + static_cast<std::ptrdiff_t>(i), lines.end());
+    return f;
+}
+
+std::vector<int> Refs(const std::string& text) {
+    std::vector<int> out;
+    for (std::size_t p = text.find('#'); p != std::string::npos; p = text.find('#', p + 1)) out.push_back(std::atoi(text.c_str() + p + 1));
+    return out;
+}
+
+// The comma-separated items of every innermost parenthesised list, in order.
+std::vector<std::vector<std::string>> FlatLists(const std::string& text) {
+    std::vector<std::vector<std::string>> out;
+    for (std::size_t close = text.find(')'); close != std::string::npos; close = text.find(')', close + 1)) {
+        const std::size_t open = text.rfind('(', close);
+        if (text.find(')', open) != close) continue;  // it closes an outer list
+        std::stringstream ss(text.substr(open + 1, close - open - 1));
+        out.emplace_back();
+        for (std::string item; std::getline(ss, item, ',');) out.back().push_back(item);
+    }
+    return out;
+}
+
+// The lines of each OBJ group ("g" starts one) as words, continuation lines joined.
+using ObjGroup = std::vector<std::vector<std::string>>;
+std::vector<ObjGroup> ParseObj(const std::string& path) {
+    std::vector<ObjGroup> groups;
+    std::string acc;
+    for (const std::string& l : test::ReadLines(path)) {
+        if (l.ends_with(" \\")) {
+            acc += l.substr(0, l.size() - 2);
+            continue;
+        }
+        std::stringstream ss(acc + l);
+        acc.clear();
+        std::vector<std::string> words;
+        for (std::string w; ss >> w;) words.push_back(w);
+        if (!words.empty() && words[0] == "g") groups.emplace_back();
+        if (!words.empty() && !groups.empty()) groups.back().push_back(words);
+    }
+    return groups;
+}
+
+// The lines of a group that begin with key, without it.
+std::vector<std::vector<std::string>> Find(const ObjGroup& g, const std::string& key) {
+    std::vector<std::vector<std::string>> out;
+    for (const auto& words : g)
+        if (words[0] == key) out.emplace_back(words.begin() + 1, words.end());
+    return out;
+}
+
+TEST(StepText, NumbersTimeStampsAndStrings) {
+    const std::pair<double, const char*> reals[] = {{1.0, "1.0"}, {-0.0, "0.0"}, {-1e-14, "-0.0"}, {1.0 / 3.0, "0.3333333333333"},
+                                                    {-2.0 / 3.0, "-0.6666666666667"}, {1e20, "100000000000000000000.0"},
+                                                    {123.456, "123.456"}, {6e-14, "0.0000000000001"}};
+    for (const auto& [x, text] : reals) EXPECT_EQ(FormatReal(x), text);
+    EXPECT_EQ(TimeZoneOffsetText(0), "Z");
+    EXPECT_EQ(TimeZoneOffsetText(-330), "-05:30");
+    EXPECT_EQ(IsoTimestamp(765, LocalDateTime{987, 1, 2, 3, 4, 5}), "0987-01-02T03:04:05+12:45");
+    const ClockReading now = ReadSystemClock();
+    EXPECT_GE(now.Local.Year, 2024);
+    EXPECT_LE(std::abs(now.OffsetMinutes), 14 * 60);
+    const std::pair<const char*, const char*> strings[] = {
+        {"it's", "it''s"}, {"a\\b", "a\\\\b"}, {"Fl\xC3\xBCgel", "Fl\\X2\\00FC\\X0\\gel"}, {"\xE2\x82\xAC\xC3\xA9!", "\\X2\\20AC00E9\\X0\\!"},
+        {"\xF0\x9F\x98\x80", "\\X4\\0001F600\\X0\\"}, {"a\xFFz\tq", "a\\X2\\00FF\\X0\\z\\X2\\0009\\X0\\q"}};
+    for (const auto& [in, out] : strings) EXPECT_EQ(StepString(in), out);
+}
+
+TEST(StepSurfaceFile, TinyModelHasTheGoldenStructure) {
+    TempDir dir;
+    const std::string path = dir.File("it's a Fl\xC3\xBCgel.model.stp");
+    ExportStepSurfaces(test::TinyModel(), path, FixedClock);
+    const StepFile f = ParseStep(path);
+    const std::vector<std::string> header = {"ISO-10303-21;", "HEADER;", "FILE_DESCRIPTION((''),'2;1');", "FILE_NAME(",
+                                             "/* name */ 'it''s a Fl\\X2\\00FC\\X0\\gel.model',",
+                                             "/* time_stamp */ '2026-12-05T17:58:53+01:00',", "/* author */ (''),",
+                                             "/* organization */ (''),", "/* preprocessor_version */ '',",
+                                             "/* originating_system */ '',", "/* authorization */ '');",
+                                             "FILE_SCHEMA (('AUTOMOTIVE_DESIGN'));", "ENDSEC;", "DATA;"};
+    EXPECT_EQ(f.Header, header);
+    EXPECT_EQ(f.Footer, (std::vector<std::string>{"ENDSEC;", "END-ISO-10303-21;"}));
+    // Two patches of 7 x 5 control points, four edges each (curve and two vertices), 22 topology and
+    // style records each, then the 26 tail records; every reference names a record of the file.
+    ASSERT_EQ(f.Records.size(), 166u);
+    for (std::size_t i = 0; i < f.Records.size(); ++i) {
+        ASSERT_EQ(f.Records[i].Id, static_cast<int>(i) + 1);
+        for (int ref : Refs(f.Records[i].Text)) EXPECT_TRUE(ref >= 1 && ref <= 166) << f.Records[i].Text;
+    }
+    for (int id = 1; id <= 35; ++id) EXPECT_TRUE(f[id].Is("CARTESIAN_POINT")) << id;
+    std::string rows;  // (#1..#5),(#6..#10),...: rows of u with v inside
+    for (int u = 0; u <= 6; ++u)
+        for (int v = 0; v <= 4; ++v) rows += (v ? ",#" : u ? "),(#" : "((#") + std::to_string(1 + 5 * u + v);
+    EXPECT_EQ(f[36].Text, "B_SPLINE_SURFACE_WITH_KNOTS('',3,3," + rows + ")),.UNSPECIFIED.,.F.,.F.,.F.,(4,1,1,1,4),(4,1,4),"
+                          "(0.0,0.25,0.5,0.75,1.0),(0.0,0.5,1.0),.UNSPECIFIED.);");
+    // The loop runs u forward, v forward, u back and v back: the returning edges carry negated knots.
+    const std::pair<int, const char*> golden[] = {
+        {37, "B_SPLINE_CURVE_WITH_KNOTS('',3,(#1,#6,#11,#16,#21,#26,#31),.UNSPECIFIED.,.F.,.F.,(4,1,1,1,4),(0.0,0.25,0.5,0.75,1.0),.UNSPECIFIED.);"},
+        {40, "B_SPLINE_CURVE_WITH_KNOTS('',3,(#31,#32,#33,#34,#35),.UNSPECIFIED.,.F.,.F.,(4,1,4),(0.0,0.5,1.0),.UNSPECIFIED.);"},
+        {43, "B_SPLINE_CURVE_WITH_KNOTS('',3,(#35,#30,#25,#20,#15,#10,#5),.UNSPECIFIED.,.F.,.F.,(4,1,1,1,4),(-1.0,-0.75,-0.5,-0.25,0.0),.UNSPECIFIED.);"},
+        {46, "B_SPLINE_CURVE_WITH_KNOTS('',3,(#5,#4,#3,#2,#1),.UNSPECIFIED.,.F.,.F.,(4,1,4),(-1.0,-0.5,0.0),.UNSPECIFIED.);"},
+        {38, "VERTEX_POINT('',#1);"}, {39, "VERTEX_POINT('',#31);"}, {97, "EDGE_CURVE('',#38,#39,#37,.T.);"},
+        {98, "ORIENTED_EDGE('',*,*,#97,.T.);"}, {103, "EDGE_CURVE('',#47,#48,#46,.T.);"},
+        {105, "EDGE_LOOP('',(#98,#100,#102,#104));"}, {106, "FACE_OUTER_BOUND('',#105,.T.);"},
+        {107, "ADVANCED_FACE('',(#106),#36,.T.);"}, {108, "OPEN_SHELL('',(#107));"},
+        {109, "SHELL_BASED_SURFACE_MODEL('Surface1',(#108));"}, {110, "PRESENTATION_LAYER_ASSIGNMENT('Level 0','',(#109));"},
+        {111, "STYLED_ITEM('',(#112),#109);"}, {118, "COLOUR_RGB('',0.75,0.75,0.75);"},
+        {131, "SHELL_BASED_SURFACE_MODEL('Surface2',(#130));"}, {132, "PRESENTATION_LAYER_ASSIGNMENT('Level 1','',(#131));"},
+        {141, "MECHANICAL_DESIGN_GEOMETRIC_PRESENTATION_REPRESENTATION('',(#111,#133),#161);"},
+        {142, "MANIFOLD_SURFACE_SHAPE_REPRESENTATION('shell',(#109,#131,#163),#161);"},
+        {143, "SHAPE_REPRESENTATION_RELATIONSHIP('','',#162,#142);"}, {144, "SHAPE_DEFINITION_REPRESENTATION(#145,#162);"},
+        {162, "SHAPE_REPRESENTATION('Document',(#163),#161);"}, {163, "AXIS2_PLACEMENT_3D('',#166,#164,#165);"}};
+    for (const auto& [id, text] : golden) EXPECT_EQ(f[id].Text, text) << "#" << id;
+    EXPECT_EQ(f[154].Lines.size(), 3u);  // the complex unit records keep their pieces on lines of their own
+    EXPECT_EQ(f[161].Lines.size(), 4u);
+    // A second export of the same model writes the same file.
+    const std::string first = test::ReadAll(path);
+    ExportStepSurfaces(test::TinyModel(), path, FixedClock);
+    EXPECT_EQ(test::ReadAll(path), first);
+}
+
+TEST(StepSurfaceFile, LongRecordsWrapBetweenPiecesAfterSeventyCharacters) {
+    TempDir dir;
+    ExportStepSurfaces(test::TinyModel(12, 16), dir.File("wrap.step"), FixedClock);
+    int wrapped = 0;
+    for (const StepRecord& r : ParseStep(dir.File("wrap.step")).Records) {
+        if (!r.Is("B_SPLINE_SURFACE_WITH_KNOTS") && !r.Is("B_SPLINE_CURVE_WITH_KNOTS")) {
+            EXPECT_TRUE(r.Lines.size() == 1 || r.Text[0] == '(' || r.Is("UNCERTAINTY_MEASURE_WITH_UNIT")) << r.Text;
+            continue;
+        }
+        for (std::size_t k = 0; k + 1 < r.Lines.size(); ++k, ++wrapped) {
+            EXPECT_GE(r.Lines[k].size(), 71u) << r.Lines[k];
+            // Never inside a number or a reference.
+            const char end = r.Lines[k].back(), next = r.Lines[k + 1].front();
+            EXPECT_FALSE((std::isdigit(end) || end == '#' || end == '.' || end == '-') && (std::isdigit(next) || next == '.'))
+                << r.Lines[k] << " | " << r.Lines[k + 1];
+        }
+    }
+    EXPECT_GT(wrapped, 50);
+}
+
+TEST(StepSurfaceFile, CollapsedEndsDropTheirEdgeAndItsVertices) {
+    TempDir dir;
+    for (int collapsed : {1, 2}) {
+        ModelState m = test::TinyModel();
+        for (int j = 1; j <= 5; ++j) {
+            m.GridY[1][j] = m.GridZ[1][j] = 0.0;  // first grid row one point: edge 3 goes
+            if (collapsed == 2) m.GridY[5][j] = m.GridZ[5][j] = 0.0;  // and the last: edge 1 too
+        }
+        ExportStepSurfaces(m, dir.File("pole.step"), FixedClock);
+        const StepFile f = ParseStep(dir.File("pole.step"));
+        const std::size_t edges = 4 - collapsed;
+        EXPECT_EQ(f.OfType("B_SPLINE_CURVE_WITH_KNOTS").size(), 2 * edges);
+        EXPECT_EQ(f.OfType("VERTEX_POINT").size(), 4 * edges);
+        for (const auto* loop : f.OfType("EDGE_LOOP")) EXPECT_EQ(Refs(loop->Text).size(), edges);
+    }
+}
+
+TEST(StepCurveFile, TwoCurvesWithTheFixedTail) {
+    TempDir dir;
+    ExportStepCurves(test::TinySection(), AirfoilOptions{}, dir.File("s.step"), FixedClock);
+    const StepFile f = ParseStep(dir.File("s.step"));
+    // N = 4: seven control points per curve, the curves at #8 and #16, then 36 tail records.
+    ASSERT_EQ(f.Records.size(), 52u);
+    const std::pair<int, const char*> golden[] = {
+        {1, "CARTESIAN_POINT('',(1.0,0.0,0.0));"},  // the upper curve starts at the trailing edge
+        {7, "CARTESIAN_POINT('',(0.0,0.0,0.0));"},
+        {17, "SHAPE_REPRESENTATION_RELATIONSHIP('','',#48,#19);"},
+        {18, "GEOMETRIC_CURVE_SET('curve_set_0',(#8,#16));"},
+        {19, "GEOMETRICALLY_BOUNDED_WIREFRAME_SHAPE_REPRESENTATION('wireframe_rep_0',(#18,#49),#47);"},
+        {23, "MECHANICAL_DESIGN_GEOMETRIC_PRESENTATION_REPRESENTATION('',(#26,#27),#47);"},
+        {27, "STYLED_ITEM('',(#25),#16);"}, {29, "PRESENTATION_LAYER_ASSIGNMENT('Default','',(#16));"},
+        {30, "SHAPE_DEFINITION_REPRESENTATION(#31,#48);"}};
+    for (const auto& [id, text] : golden) EXPECT_EQ(f[id].Text, text) << "#" << id;
+    EXPECT_EQ(f[8].Text.substr(0, 61), "B_SPLINE_CURVE_WITH_KNOTS('UpperSrf',3,(#1,#2,#3,#4,#5,#6,#7)");
+    EXPECT_EQ(f[16].Text.substr(0, 67), "B_SPLINE_CURVE_WITH_KNOTS('LowerSrf',3,(#9,#10,#11,#12,#13,#14,#15)");
+}
+
+TEST(ObjSurfaceFile, GroupsIndexAcrossTheFileAndCarryTheStepFilesNetsAndKnots) {
+    TempDir dir;
+    ModelState m = test::TinyModel(5, 8);
+    test::AddCutPlaneX(m);
+    ExportObjSurfaces(m, dir.File("m.obj"));
+    ExportStepSurfaces(m, dir.File("m.step"));
+    EXPECT_EQ(test::ReadAll(dir.File("m.obj")).substr(0, 10), "# korvel\n\n");
+    const std::vector<ObjGroup> g = ParseObj(dir.File("m.obj"));
+    const StepFile f = ParseStep(dir.File("m.step"));
+    const auto surfaces = f.OfType("B_SPLINE_SURFACE_WITH_KNOTS");
+    ASSERT_EQ(g.size(), 3u);
+    ASSERT_EQ(surfaces.size(), 3u);
+    EXPECT_EQ(Find(g[0], "parm"), Find(g[1], "parm"));  // the patches share the whole grid's u knots (v alike here)
+    int next = 1;
+    for (std::size_t k = 0; k < g.size(); ++k) {
+        const char* names[] = {"Surface1", "Surface2", "CutYZ"};
+        EXPECT_EQ(Find(g[k], "g"), (std::vector<std::vector<std::string>>{{names[k]}}));
+        EXPECT_EQ(Find(g[k], "cstype"), (std::vector<std::vector<std::string>>{{"bspline"}}));
+        EXPECT_EQ(Find(g[k], "deg"), (std::vector<std::vector<std::string>>{{"3", "3"}}));
+        EXPECT_EQ(Find(g[k], "end").size(), 1u);
+        const auto surf = Find(g[k], "surf").at(0);
+        const auto vertices = Find(g[k], "v"), parm = Find(g[k], "parm");
+        ASSERT_TRUE(parm.size() == 2 && parm[0][0] == "u" && parm[1][0] == "v");
+        EXPECT_EQ(std::vector<std::string>(surf.begin(), surf.begin() + 4), (std::vector<std::string>{"0", "1", "0", "1"}));
+        const std::size_t rows = parm[0].size() - 5, cols = parm[1].size() - 5;  // knots = control points + 4
+        ASSERT_EQ(surf.size(), 4 + rows * cols);
+        ASSERT_EQ(vertices.size(), rows * cols);
+        for (std::size_t i = 4; i < surf.size(); ++i) EXPECT_EQ(surf[i], std::to_string(next++));
+        // STEP lists rows of u with v inside; OBJ runs u fastest.
+        const auto lists = FlatLists(surfaces[k]->Text);
+        ASSERT_EQ(lists.size(), rows + 4);
+        for (std::size_t u = 0; u < rows; ++u) {
+            ASSERT_EQ(lists[u].size(), cols);
+            for (std::size_t v = 0; v < cols; ++v) EXPECT_EQ(vertices[v * rows + u], FlatLists(f[std::atoi(lists[u][v].c_str() + 1)].Text).at(0));
+        }
+        for (int d = 0; d < 2; ++d) {  // run lengths and distinct values expand to the OBJ knots
+            std::vector<std::string> knots{d == 0 ? "u" : "v"};
+            for (std::size_t i = 0; i < lists[rows + d].size(); ++i) knots.insert(knots.end(), std::stoul(lists[rows + d][i]), lists[rows + 2 + d].at(i));
+            EXPECT_EQ(knots, parm[d]);
+        }
+    }
+    EXPECT_EQ(Find(g[2], "v").size(), 36u);
+}
+
+TEST(ObjSurfaceFile, ListLinesWrapAfterSeventyCharactersButNeverBeforeTheLastItem) {
+    TempDir dir;
+    ModelState m = test::TinyModel();
+    m.PatchLast = m.PatchFirst = {};  // only the cut plane: 36 control points
+    test::AddCutPlaneX(m);
+    ExportObjSurfaces(m, dir.File("plane.obj"));
+    const std::vector<std::string> lines = test::ReadLines(dir.File("plane.obj"));
+    std::string expected = "surf 0 1 0 1", rest;
+    for (int i = 1; i <= 36; ++i) (i <= 23 ? expected : rest) += " " + std::to_string(i);
+    const auto at = std::find(lines.begin(), lines.end(), expected + " \\");
+    ASSERT_NE(at, lines.end());
+    EXPECT_EQ(*(at + 1), rest);
+    for (const std::string& l : lines)
+        EXPECT_TRUE(!l.ends_with(" \\") || l.size() >= 73) << l;
+}
+
+TEST(ObjCurveFile, TwoCurvesWithRunningIndexesInEitherPlaneAndTheStepFilesPoints) {
+    TempDir dir;
+    ExportStepCurves(test::TinySection(12), AirfoilOptions{}, dir.File("s.step"));
+    const StepFile f = ParseStep(dir.File("s.step"));
+    for (bool xz : {false, true}) {
+        ExportObjCurves(test::TinySection(12), AirfoilOptions{1.0, xz}, dir.File("c.obj"));
+        const std::vector<ObjGroup> g = ParseObj(dir.File("c.obj"));
+        ASSERT_EQ(g.size(), 2u);
+        for (int k = 0; k < 2; ++k) {  // SectionLE = 7: N = 6, nine control points, thirteen knots
+            EXPECT_EQ(Find(g[k], "g").at(0).at(0), k == 0 ? "UpperSrf" : "LowerSrf");
+            EXPECT_EQ(Find(g[k], "deg"), (std::vector<std::vector<std::string>>{{"3"}}));
+            const auto curv = Find(g[k], "curv").at(0);
+            ASSERT_EQ(curv.size(), 11u);
+            EXPECT_TRUE(curv[0] == "0" && curv[1] == "1" && curv[2] == std::to_string(1 + 9 * k) && curv[10] == std::to_string(9 + 9 * k));
+            EXPECT_EQ(Find(g[k], "parm").at(0).size(), 14u);
+            for (int i = 0; i < 9; ++i) {
+                auto p = FlatLists(f[i + 1 + 10 * k].Text).at(0);
+                if (xz) std::swap(p[1], p[2]);
+                EXPECT_EQ(Find(g[k], "v").at(i), p);
+            }
+        }
+    }
+}
+
+}  // namespace
+}  // namespace korvel
