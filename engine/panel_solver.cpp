@@ -143,6 +143,10 @@ struct Kernels {
         return v;
     }
     static KORVEL_INLINE Vd Abs(const Vd& v) { return (Vd)((Vi)v & std::numeric_limits<long long>::max()); }
+    // Comparison masks are only ever used to select, one at a time: GCC turns masks combined with | or &,
+    // and 64-bit integer comparisons, into scalar code on some targets.
+    static KORVEL_INLINE Vi IsNaN(const Vd& v) { return v != v; }
+    static KORVEL_INLINE Vi IsInfinite(const Vd& v) { return Abs(v) > DBL_MAX; }
 
     // 1 - z/3 + z^2/5 - ... + z^6/13, as even and odd halves in w = z^2: two short chains, not one long one.
     static KORVEL_INLINE Vd AtanPoly(const Vd& z) {
@@ -155,13 +159,11 @@ struct Kernels {
     // Every lane is answered here, the library's special cases included: zeros and infinities give the
     // library's signed multiples of pi/4, NaN gives NaN.
     static KORVEL_INLINE Vd Atan2V(const Vd& y, const Vd& x, const AtanBins& bins) {
-        constexpr double inf = std::numeric_limits<double>::infinity();
         // With an infinity only the directions count: infinite parts become 1, finite ones 0.
-        const Vi xInfinite = Abs(x) == inf;
-        const Vi yInfinite = Abs(y) == inf;
-        const Vi anyInfinite = xInfinite | yInfinite;
-        const Vd ax = anyInfinite ? (xInfinite ? Splat(1.0) : Splat(0.0)) : Abs(x);
-        const Vd ay = anyInfinite ? (yInfinite ? Splat(1.0) : Splat(0.0)) : Abs(y);
+        const Vi xInfinite = IsInfinite(x);
+        const Vi yInfinite = IsInfinite(y);
+        const Vd ax = xInfinite ? Splat(1.0) : (yInfinite ? Splat(0.0) : Abs(x));
+        const Vd ay = yInfinite ? Splat(1.0) : (xInfinite ? Splat(0.0) : Abs(y));
         const Vi swap = ay > ax;
         const Vd mx = swap ? ay : ax;
         const Vd mn = swap ? ax : ay;
@@ -169,7 +171,7 @@ struct Kernels {
         // u = num / den with |u| <= tan(pi/8), u <= 0 exactly when big; the division is deferred to v.
         const Vd num = Abs(big ? mn - mx : mn);
         const Vd sum = big ? mn + mx : mx;
-        const Vd den = sum == 0.0 ? Splat(1.0) : sum;  // both zero: u = 0
+        const Vd den = sum + (sum > 0.0 ? Splat(0.0) : Splat(1.0));  // both zero: u = 0; NaN stays NaN
         const Vi b1 = num > den * 0.0625;
         const Vi b2 = num > den * 0.1875;
         const Vi b3 = num > den * 0.3125;
@@ -180,9 +182,11 @@ struct Kernels {
         const Vd at = atanC + v * AtanPoly(v * v);  // atan |u|
         Vd r = big ? Splat(kPi / 4) - at : at;
         r = swap ? Splat(kPi / 2) - r : r;
-        r = ((Vi)x < 0) ? Splat(kPi) - r : r;  // sign bit: -0 counts as negative, as in the library
-        r = ((Vi)y < 0) ? -r : r;
-        return (x != x) | (y != y) ? Splat(std::numeric_limits<double>::quiet_NaN()) : r;
+        // The quadrant from the sign bits, -0 counting as negative as in the library: pi - r where x is
+        // negative, then the sign of y. Bit operations, no comparison. NaN has come through as NaN.
+        const Vi xNegative = (Vi)x >> 63;
+        r = (Vd)(((Vi)(Splat(kPi) - r) & xNegative) | ((Vi)r & ~xNegative));
+        return (Vd)((Vi)r ^ ((Vi)y & std::numeric_limits<long long>::min()));
     }
 
     static KORVEL_INLINE Vd LogV(const Vd& x) {
@@ -204,9 +208,11 @@ struct Kernels {
         const Vd odd = (((Splat(1.0 / 19.0) * w + 1.0 / 15.0) * w + 1.0 / 11.0) * w + 1.0 / 7.0) * w + 1.0 / 3.0;
         const Vd p = even + z * odd;
         Vd r = e * kLn2Hi + (e * kLn2Lo + (s + s) * p);
-        r = x == inf ? Splat(inf) : r;
-        r = x == 0.0 ? Splat(-inf) : r;
-        return (x < 0.0) | (x != x) ? Splat(std::numeric_limits<double>::quiet_NaN()) : r;
+        const Vd nan = Splat(std::numeric_limits<double>::quiet_NaN());
+        r = x > DBL_MAX ? Splat(inf) : r;
+        r = Abs(x) > 0.0 ? r : Splat(-inf);  // zeros, and NaN until the last step
+        r = x < 0.0 ? nan : r;
+        return IsNaN(x) ? nan : r;
     }
 
     static KORVEL_INLINE void Atan2Lanes(const double* y, const double* x, double* out, std::size_t count,
@@ -398,7 +404,7 @@ struct KernelSet {
 KORVEL_KERNEL_SET(Sse2, Lanes2, )
 #if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
 KORVEL_KERNEL_SET(Avx2, Lanes4, __attribute__((target("avx2"))))
-KORVEL_KERNEL_SET(Avx512, Lanes8, __attribute__((target("avx512f"))))
+KORVEL_KERNEL_SET(Avx512, Lanes8, __attribute__((target("avx512f,avx512dq,avx512vl"))))
 #endif
 
 const KernelSet& KernelsOf(panel_detail::KernelWidth width) {
@@ -510,7 +516,10 @@ namespace panel_detail {
 
 KernelWidth WidestKernels() {
 #if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
-    if (__builtin_cpu_supports("avx512f")) return KernelWidth::Avx512;
+    // AVX-512 with its DQ and VL parts: without them a vector comparison cannot become a vector of
+    // lanes again and GCC falls back to scalar code.
+    if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq") && __builtin_cpu_supports("avx512vl"))
+        return KernelWidth::Avx512;
     if (__builtin_cpu_supports("avx2")) return KernelWidth::Avx2;
 #endif
     return KernelWidth::Sse2;

@@ -5,6 +5,7 @@
 #include <complex>
 #include <numbers>
 #include <stdexcept>
+#include <vector>
 
 #include "engine/model.h"
 #include "engine/section.h"
