@@ -37,7 +37,7 @@ private:
 };
 
 // Chord units to pixels: one scale for both axes, the chord line on the middle row. The frame values are
-// single precision, as the layout has always been computed.
+// single precision so that pixel positions round the same way on every build.
 struct Frame {
     float left = 0.0f;
     float right = 0.0f;
