@@ -143,7 +143,8 @@ void ReplaceTriangles(ModelState& m) {
     const std::size_t used = m.TriangleLast >= 0 ? At(m.TriangleLast) + 1 : 0;
     if (m.Triangles.size() > used) m.Triangles.resize(used);
     if (m.Triangles.size() < used) m.TriangleLast = static_cast<int32_t>(m.Triangles.size()) - 1;
-    arrayOfT3p().swap(m.TempTriangles);
+    // The old list's memory serves the next step; the build frees its work arrays when it ends.
+    m.TempTriangles.clear();
 }
 
 CutPlacement BuildMesh(ModelState& m, int32_t sign, int32_t tX, int32_t tY, int32_t tZ, bool cutSection,

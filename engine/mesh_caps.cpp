@@ -49,7 +49,8 @@ void CapSection(ModelState& m, bool flag, int32_t& count, int cutAxis, int32_t n
     for (int32_t i = 1; i <= n - 2; ++i) {
         const double* end = s[At(i)].end;
         double best = Gap(end, s[At(i) + 1].start);
-        for (int32_t k = i + 2; k <= n; ++k) {
+        // Nothing is nearer than a gap of 0 (nor a NaN gap), so the search ends there.
+        for (int32_t k = i + 2; k <= n && best != 0.0; ++k) {
             const double d = Gap(end, s[At(k)].start);
             if (d < best) {
                 std::swap(s[At(i) + 1], s[At(k)]);

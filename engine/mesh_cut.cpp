@@ -1,5 +1,9 @@
 // mesh_cut.cpp — cutting the triangle list by an axis plane: per-triangle clipping and the cut outline.
+#include <cmath>
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <vector>
 
 #include "mesh_internal.h"
 
@@ -28,6 +32,61 @@ inline FramePoint Crossing(const FramePoint& A, const FramePoint& B, float c) {
 }
 
 inline bool SamePoint(const FramePoint& a, const FramePoint& b) { return a.a == b.a && a.u == b.u && a.v == b.v; }
+
+// The start points of the outline segments found so far, for the question HasSegmentStart answers,
+// without a pass over all of them per segment. Keys are the bit patterns of (u, v) with -0 taken as +0,
+// so that two keys match exactly when the coordinates compare equal; a point with a NaN never matches,
+// so it is never stored.
+class SegmentStarts {
+public:
+    explicit SegmentStarts(std::size_t expected) {
+        std::size_t size = 64;
+        while (size < 2 * expected) size *= 2;
+        slots_.assign(size, kEmpty);
+    }
+
+    // Records (u, v); returns false when it was there already.
+    bool Insert(float u, float v) {
+        if (std::isnan(u) || std::isnan(v)) return true;
+        const uint64_t key = (static_cast<uint64_t>(Bits(u)) << 32) | Bits(v);
+        for (std::size_t i = Hash(key);; i = (i + 1) & (slots_.size() - 1)) {
+            if (slots_[i] == key) return false;
+            if (slots_[i] == kEmpty) {
+                slots_[i] = key;
+                if (2 * ++used_ > slots_.size()) Grow();
+                return true;
+            }
+        }
+    }
+
+private:
+    static constexpr uint64_t kEmpty = ~uint64_t{0};  // a NaN pair, never a key
+
+    static uint32_t Bits(float f) {
+        if (f == 0.0f) f = 0.0f;
+        uint32_t b = 0;
+        std::memcpy(&b, &f, sizeof b);
+        return b;
+    }
+
+    std::size_t Hash(uint64_t key) const {
+        return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ull) >> 20) & (slots_.size() - 1);
+    }
+
+    void Grow() {
+        std::vector<uint64_t> old(slots_.size() * 2, kEmpty);
+        old.swap(slots_);
+        for (const uint64_t key : old) {
+            if (key == kEmpty) continue;
+            std::size_t i = Hash(key);
+            while (slots_[i] != kEmpty) i = (i + 1) & (slots_.size() - 1);
+            slots_[i] = key;
+        }
+    }
+
+    std::vector<uint64_t> slots_;
+    std::size_t used_ = 0;
+};
 
 }  // namespace
 
@@ -110,12 +169,13 @@ void CutMeshByPlane(ModelState& m, bool keep, int32_t& count, int cutAxis, int u
     count = -1;
     int32_t segments = 0;
     // The capacities are hints: a cut may split more triangles or find more outline than they allow.
-    std::vector<CutSegment>().swap(m.CutSegments);
+    m.CutSegments.clear();
     m.CutSegments.reserve(At(m.TriangleLast / 2) + 1);
     m.CutSegments.emplace_back();  // entry 0 unused
     m.TempTriangles.clear();
     m.TempTriangles.reserve(At(m.TriangleLast + m.TriangleLast / 2) + 1);
 
+    SegmentStarts starts(At(m.TriangleLast / 64) + 1);
     std::array<FramePoint, 5> pts;
     const auto back = [&](const std::array<int, 3>& idx) {
         T3p t;
@@ -133,8 +193,20 @@ void CutMeshByPlane(ModelState& m, bool keep, int32_t& count, int cutAxis, int u
         const FramePoint& c = pts[At(idx[2])];
         return SamePoint(a, b) || SamePoint(a, c) || SamePoint(b, c);
     };
+    const auto samePoint = [](const Point3f& a, const Point3f& b) { return a.x == b.x && a.y == b.y && a.z == b.z; };
     for (int32_t k = m.TriangleLast; k >= 0; --k) {
         const T3p& t = m.Triangles[At(k)];
+        // Most triangles lie wholly on one side, strictly: dropped, or kept as they are (the split below
+        // would hand back the same three points and no outline).
+        const float a0 = Coord(t.p[0], cutAxis), a1 = Coord(t.p[1], cutAxis), a2 = Coord(t.p[2], cutAxis);
+        if (keep ? (a0 > value && a1 > value && a2 > value) : (a0 < value && a1 < value && a2 < value)) continue;
+        if (keep ? (a0 < value && a1 < value && a2 < value) : (a0 > value && a1 > value && a2 > value)) {
+            if (!(samePoint(t.p[0], t.p[1]) || samePoint(t.p[0], t.p[2]) || samePoint(t.p[1], t.p[2]))) {
+                ++count;
+                m.TempTriangles.push_back(t);
+            }
+            continue;
+        }
         for (std::size_t i = 0; i < 3; ++i) {
             pts[i] = FramePoint{Coord(t.p[i], cutAxis), Coord(t.p[i], uAxis), Coord(t.p[i], vAxis)};
         }
@@ -145,7 +217,7 @@ void CutMeshByPlane(ModelState& m, bool keep, int32_t& count, int cutAxis, int u
             if (r.segment) {
                 const FramePoint& s = pts[At(r.piece[0][1])];
                 const FramePoint& e = pts[At(r.piece[0][2])];
-                if (!HasSegmentStart(m, segments, s.u, s.v)) {
+                if (starts.Insert(s.u, s.v)) {
                     ++segments;
                     m.CutSegments.push_back(CutSegment{{s.u, s.v}, {e.u, e.v}});
                 }
@@ -157,7 +229,7 @@ void CutMeshByPlane(ModelState& m, bool keep, int32_t& count, int cutAxis, int u
         }
     }
     CapSection(m, keep, count, cutAxis, segments, static_cast<double>(value));
-    std::vector<CutSegment>().swap(m.CutSegments);
+    m.CutSegments.clear();
 }
 
 }  // namespace korvel
