@@ -36,7 +36,7 @@ namespace {
 class BodyLaw {
 public:
     BodyLaw(ModelState& m, bool vs, double x0, double Tea, double Lea, double nm)
-        : x0_(x0), eT_(2.0 - Tea / 180.0), step_((Tea - Lea) / (180.0 * m.GridM)), nm_(nm), vs_(vs) {
+        : x0_(x0), eT_(2.0 - Tea / 180.0), spread_(Tea - Lea), rows_(180.0 * m.GridM), nm_(nm), vs_(vs) {
         g_ = MeridianRatio(x0, 2.0 - Lea / 180.0);
         m.BodyEndX = vs ? std::array<double, 2>{nm, 0.0} : std::array<double, 2>{0.0, nm};
     }
@@ -46,7 +46,8 @@ public:
         double s, a, e;
     };
     Station At(const ModelState& m, int32_t row) const {
-        return {m.StationSin[row - 1], x0_ + (1.0 - x0_) * m.StationCos[row - 1], eT_ + (row - 1) * step_};
+        // The spread is multiplied before dividing: a precomputed step per row would round differently.
+        return {m.StationSin[row - 1], x0_ + (1.0 - x0_) * m.StationCos[row - 1], eT_ + (row - 1) * spread_ / rows_};
     }
 
     double g() const { return g_; }
@@ -56,7 +57,7 @@ public:
     }
 
 private:
-    double x0_, eT_, step_, nm_;
+    double x0_, eT_, spread_, rows_, nm_;
     bool vs_;
     double g_ = 1.0;
 };
