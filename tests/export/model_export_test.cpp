@@ -89,23 +89,19 @@ struct OcctReport {
 // The interpreter's plug-in loader wants unversioned library names, which the Debian package lacks: they
 // are linked in a private folder put on LD_LIBRARY_PATH for the child only, never in the system.
 struct OcctLinks {
+    test::TempDir folder;
     fs::path dir;
     OcctLinks() {
         fs::path libs;
         for (const char* d : {"/usr/lib/x86_64-linux-gnu", "/usr/lib/aarch64-linux-gnu", "/usr/lib64", "/usr/lib"})
             if (libs.empty() && fs::exists(fs::path(d) / "libTKernel.so.7")) libs = d;
-        std::string tmpl = (fs::temp_directory_path() / "korvel-occt-XXXXXX").string();
-        if (libs.empty() || !test::ToolOnPath("occt-draw") || mkdtemp(tmpl.data()) == nullptr) return;
-        dir = tmpl;
+        if (libs.empty() || !test::ToolOnPath("occt-draw") || folder.Folder().empty()) return;
+        dir = folder.Folder();
         std::error_code ec;
         for (const auto& e : fs::directory_iterator(libs, ec)) {
             const std::string name = e.path().filename().string();
             if (name.rfind("libTK", 0) == 0 && name.size() > 5 && name.ends_with(".so.7")) fs::create_symlink(e.path(), dir / name.substr(0, name.size() - 2), ec);
         }
-    }
-    ~OcctLinks() {
-        std::error_code ec;
-        if (!dir.empty()) fs::remove_all(dir, ec);
     }
 };
 
