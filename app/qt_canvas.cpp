@@ -41,6 +41,8 @@ QtCanvas::~QtCanvas() { EndPainting(); }
 
 void QtCanvas::Resize(int32_t width, int32_t height) {
     EndPainting();
+    // Every drawing starts by clearing the whole bitmap: a bitmap of the same size is kept as it is.
+    if (!image_.isNull() && image_.width() == std::max(width, 0) && image_.height() == std::max(height, 0)) return;
     image_ = QImage(std::max(width, 0), std::max(height, 0), QImage::Format_RGB32);
     image_.fill(Qt::black);
 }

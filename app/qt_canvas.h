@@ -30,7 +30,7 @@ public:
     QtCanvas& operator=(const QtCanvas&) = delete;
 
     // Sizes the bitmap afresh (its content is then undefined until the next drawing clears it).
-    void Resize(int32_t width, int32_t height);
+    void Resize(int32_t width, int32_t height) override;
     // The picture as drawn so far.
     const QImage& Image();
 

@@ -160,14 +160,14 @@ void Polyline(ModelState& m, Canvas& canvas, Rgb colour) {
 
 void DrawAirfoil(ModelState& m, Canvas& canvas, int32_t W, int32_t H, bool tunnel, double Cl, double Cd, double AOA,
                  std::string& info) {
-    (void)W;
-    (void)H;  // the bitmap is sized by its owner; its size is read back below
     PolyPointsCleanup cleanup(m);
     const int32_t ns = m.SectionCount;
     const std::size_t need = static_cast<std::size_t>(std::max(ns, 0)) + 2;
     if (ns < 1 || m.SectionX.size() < need || m.SectionY.size() < need)
         throw std::logic_error("the section holds fewer points than its panel count");
 
+    // The bitmap takes the size asked for; what it really has is read back.
+    canvas.Resize(W, H);
     const int32_t width = canvas.Width();
     const int32_t height = canvas.Height();
     canvas.SetBrush(kBlack);

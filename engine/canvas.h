@@ -23,6 +23,8 @@ public:
 
     virtual int32_t Width() const = 0;
     virtual int32_t Height() const = 0;
+    // Sizes the surface afresh; its content is undefined until the drawing clears it.
+    virtual void Resize(int32_t width, int32_t height) = 0;
 
     virtual void SetPen(Rgb colour, int32_t width) = 0;
     virtual void SetBrush(Rgb colour) = 0;
@@ -45,6 +47,10 @@ public:
     NullCanvas(int32_t width = 0, int32_t height = 0) : width_(width), height_(height) {}
     int32_t Width() const override { return width_; }
     int32_t Height() const override { return height_; }
+    void Resize(int32_t width, int32_t height) override {
+        width_ = width;
+        height_ = height;
+    }
     void SetPen(Rgb, int32_t) override {}
     void SetBrush(Rgb) override {}
     void SetFont(const std::string&, int32_t, bool, Rgb) override {}

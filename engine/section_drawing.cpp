@@ -140,7 +140,8 @@ void DrawSection(ModelState& m, Canvas& canvas, int32_t W, int32_t H, int32_t vi
                  double posZ, std::string& info) {
     if (W <= 70 || H <= 70) return;
 
-    // The canvas is sized W x H by its owner; its size is read back. Cleared to black, outline outside.
+    // The bitmap takes the size asked for; its size is read back. Cleared to black, outline outside.
+    canvas.Resize(W, H);
     const int32_t width = canvas.Width(), height = canvas.Height();
     canvas.SetBrush(kBlack);
     canvas.SetPen(kWhite, 1);

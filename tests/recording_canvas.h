@@ -37,6 +37,10 @@ public:
 
     int32_t Width() const override { return width_; }
     int32_t Height() const override { return height_; }
+    void Resize(int32_t width, int32_t height) override {
+        width_ = width;
+        height_ = height;
+    }
     void SetPen(Rgb colour, int32_t) override { state_.pen = colour; Push(CallKind::SetPen); }
     void SetBrush(Rgb colour) override { state_.brush = colour; Push(CallKind::SetBrush); }
     void SetFont(const std::string& family, int32_t size, bool bold, Rgb colour) override {
