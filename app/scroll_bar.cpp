@@ -92,6 +92,7 @@ void THScrollBar::SetMin(int v) {
     if (v == min_) return;
     min_ = v;
     if (position_ < min_) position_ = min_;
+    SyncSize();
     CalcThumb();
     update();
 }
@@ -100,6 +101,7 @@ void THScrollBar::SetMax(int v) {
     if (v == max_) return;
     max_ = v;
     if (position_ > max_) position_ = max_;
+    SyncSize();
     CalcThumb();
     update();
 }
@@ -116,6 +118,7 @@ void THScrollBar::Assign(int64_t v) {
     else
         position_ = static_cast<int>(v);
     if (enabled_) thumb_ = kThumbActive;
+    SyncSize();
     CalcThumb();
     update();
     emit Change(this);
@@ -149,9 +152,8 @@ void THScrollBar::SyncSize() {
 void THScrollBar::CalcThumb() {
     const std::optional<int> centre = ThumbCentre(w_, g_, position_, min_, max_);
     if (!centre) return;
-    thumbCentre_ = *centre;
-    thumbLeft_ = thumbCentre_ - g_.half;
-    thumbRight_ = thumbCentre_ + g_.half + 1;
+    thumbLeft_ = *centre - g_.half;
+    thumbRight_ = *centre + g_.half + 1;
 }
 
 void THScrollBar::StopRepeat() {

@@ -99,7 +99,7 @@ private:
 
     int w_ = 100, h_ = 18;
     ButtonGeometry g_;
-    int thumbCentre_ = 0, thumbLeft_ = 0, thumbRight_ = 0;
+    int thumbLeft_ = 0, thumbRight_ = 0;  // right is the first column past the thumb
     bool held_ = false, stepped_ = true;
     int dragStart_ = 0;
 
