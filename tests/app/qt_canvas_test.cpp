@@ -23,7 +23,7 @@ void Headless() {
     static int argc = 1;
     static char name[] = "test_app";
     static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
+    new QApplication(argc, argv);  // never destroyed: at exit Qt's input-device statics may be gone already
 }
 
 // True when a pixel of the colour lies at (x, y), or within one pixel of it when near.
