@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "engine/checked_int.h"
 #include "engine/text_helpers.h"
 
 namespace korvel {
@@ -195,6 +196,15 @@ std::string CutSecCaption(const PanelState& s, const ModelState& m) {
         case 1: return "XZ Section: Y = " + F(p[28] * W);
         default: return "XY Section: Z = " + F(p[29] * H);
     }
+}
+
+SectionSliderWidths SectionSliderWidthsOf(int32_t w) {
+    SectionSliderWidths sw;
+    sw.type = w / 4 - 1;
+    sw.type2D = w - 3 * sw.type - 8;
+    sw.cut = TruncToInt(w * 0.3333333333333333) - 1;
+    sw.cutZ = w - 2 * sw.cut - 8;
+    return sw;
 }
 
 }  // namespace korvel

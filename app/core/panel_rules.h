@@ -73,4 +73,14 @@ GeoLabels GeoLabelsOf(const ModelState& m);
 // BoxCutSec's caption after a build: the cut positions in 3D, the plane drawn and its place in section mode.
 std::string CutSecCaption(const PanelState& s, const ModelState& m);
 
+// Widths of the section sliders for a panel w pixels wide (w above 51): four type sliders in one row, three
+// position sliders in the next, each row filling the panel.
+struct SectionSliderWidths {
+    int32_t type = 0;    // X, Y and Z type sliders
+    int32_t type2D = 0;  // the plane slider
+    int32_t cut = 0;     // X and Y position sliders
+    int32_t cutZ = 0;    // Z position slider
+};
+SectionSliderWidths SectionSliderWidthsOf(int32_t w);
+
 }  // namespace korvel

@@ -1,0 +1,19 @@
+// main.cpp — the program's start: the GL library and the floating-point mask, the application, the main window and the event loop.
+#include <QApplication>
+#include <QStringList>
+
+#include "app/main_window.h"
+#include "app/prompter.h"
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("korvel"));
+    QApplication::setDesktopFileName(QStringLiteral("korvel"));
+    // Documents opened from the file manager arrive as paths on the command line.
+    QStringList paths = QApplication::arguments();
+    paths.removeFirst();
+    korvel::QtPrompter prompter;
+    korvel::TForm1 window(prompter, paths);
+    window.show();
+    return QApplication::exec();
+}

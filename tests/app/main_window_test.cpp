@@ -1,0 +1,280 @@
+// main_window_test.cpp — the window as a user drives it, headless: start-up, the mode rules, sliders, undo, the value menu, New and close.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QClipboard>
+#include <QCursor>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QRadioButton>
+#include <QScrollArea>
+#include <QSplitter>
+#include <QTest>
+#include <QToolBar>
+#include <QToolButton>
+
+#include <memory>
+
+#include "app/app_test_support.h"
+#include "app/image_box.h"
+#include "app/main_window.h"
+#include "app/scroll_bar.h"
+
+namespace korvel {
+namespace {
+
+using testing::ScriptedPrompter;
+
+class Window : public ::testing::Test {
+protected:
+    void SetUp() override {
+        testing::EnsureApplication();
+        w = std::make_unique<TForm1>(prompter);
+        w->show();
+        QApplication::processEvents();
+    }
+    void TearDown() override {
+        w->ProjectSaved = true;  // no prompt on the way out
+        w.reset();
+    }
+    THScrollBar* Bar_(Bar b) { return w->BarOf(b); }
+    QString Title(Box b) { return w->BoxOf(b)->title(); }
+    bool Shown(Box b) { return !w->BoxOf(b)->isHidden(); }
+    // A click on a slider's right end button, as a user makes it.
+    void StepRight(Bar b) {
+        THScrollBar* bar = Bar_(b);
+        const QPoint at(bar->width() - 3, bar->height() / 2);
+        QCursor::setPos(bar->mapToGlobal(at));  // the step follows the cursor, as it does for a user
+        QTest::mousePress(bar, Qt::LeftButton, {}, at);
+        QTest::mouseRelease(bar, Qt::LeftButton, {}, at);
+    }
+
+    ScriptedPrompter prompter;
+    std::unique_ptr<TForm1> w;
+};
+
+TEST_F(Window, StartsWithTheDefaultBodyBuiltTwiceAndTheFirstCaptions) {
+    EXPECT_EQ(w->windowTitle(), "korvel");
+    EXPECT_GE(w->BuildCount, 2);  // creation and first activation
+    EXPECT_EQ(Title(Box::TEA), QString::fromUtf8("Edge Angle: 44° ; 0°"));
+    EXPECT_EQ(Title(Box::Points), "Subdivisions: 40x40");
+    EXPECT_EQ(Title(Box::Thick), "Thickness: 0.0575 ; 0.9815 ; 0.9815 ; 0.9815");
+    EXPECT_EQ(Title(Box::Mdlr), "Mdlr: 0 ; 0.004 ; 0.1 ; 0 ; 0 ; 0.5");
+    EXPECT_TRUE(w->StatusPanel1->text().startsWith(" ") && w->StatusPanel1->text().endsWith(" triangles"));
+    EXPECT_EQ(w->StatusPanel1->text(), QStringLiteral(" %1 triangles").arg(w->Model.TriangleLast + 1));
+    EXPECT_TRUE(QString::fromStdString(w->InfoText).startsWith("Length-X= "));
+    EXPECT_TRUE(w->LLength->text().startsWith("  Length-X: "));
+    EXPECT_FALSE(w->ActUndo->isEnabled());
+    EXPECT_FALSE(w->ActRedo->isEnabled());
+    EXPECT_EQ(w->Act3D->toolTip(), "2D");
+    EXPECT_EQ(w->ActBars->toolTip(), "Disable Scroll Bars");
+    // Tool bar hints in order, and every shortcut on one action only.
+    QStringList hints;
+    QToolBar* tools = w->findChild<QToolBar*>();
+    for (QAction* a : tools->actions())
+        if (!a->isSeparator()) hints << tools->widgetForAction(a)->toolTip();
+    EXPECT_EQ(hints.join(',').toStdString(), "New,Open,Save,Maximize Window,WireFrame,Show Axes,2D,Resize,Surface Tangent "
+                               "Factors,Cut,Mirror,Define Section,Wing,Span,Disable Scroll Bars,CP");
+    QSet<QString> keys;
+    for (QAction* a : w->findChildren<QAction*>())
+        for (const QKeySequence& k : a->shortcuts()) EXPECT_TRUE(!keys.contains(k.toString()) && (keys << k.toString(), true));
+    testing::SaveScreenshot(w->grab().toImage(), "window_offscreen_start");
+}
+
+// The mode matrix: for each mode and shape, the groups shown and the actions enabled.
+TEST_F(Window, ModesShowTheirGroups) {
+    struct Row {
+        bool view3D, cutSec, wing;
+        bool fold, flip, camber, aoa, cutSecBox, camera, tunnel, mirror, cutAct;
+    };
+    const Row rows[] = {
+        {true, false, false, false, false, false, false, false, true, false, false, true},
+        {true, false, true, true, false, true, false, false, true, false, false, true},
+        {true, true, false, false, false, false, false, true, true, false, true, true},
+        {false, true, true, true, false, true, false, true, false, false, false, true},
+        {false, false, false, false, true, true, true, false, false, true, false, false},
+        {false, false, true, false, true, true, true, false, false, true, false, false},
+    };
+    for (const Row& r : rows) {
+        w->Act3D->setChecked(r.view3D);
+        w->ActCutSec->setChecked(r.cutSec);
+        w->ActWing->setChecked(r.wing);
+        w->Manager3D(w->ActWing);
+        SCOPED_TRACE(::testing::PrintToString(std::vector<bool>{r.view3D, r.cutSec, r.wing}));
+        EXPECT_EQ(Shown(Box::Fold), r.fold);
+        EXPECT_EQ(Shown(Box::Flip), r.flip);
+        EXPECT_EQ(Shown(Box::Camber), r.camber);
+        EXPECT_EQ(Shown(Box::AOA), r.aoa);
+        EXPECT_EQ(Shown(Box::CutSec), r.cutSecBox);
+        EXPECT_EQ(!w->BoxCamera->isHidden(), r.camera);
+        EXPECT_EQ(w->ActTunnel->isEnabled(), r.tunnel);
+        EXPECT_EQ(w->ActMirror->isEnabled(), r.mirror);
+        EXPECT_EQ(w->ActCut->isEnabled(), r.cutAct);
+        EXPECT_EQ(!w->ImgBox->isHidden(), !r.view3D);
+        EXPECT_EQ(w->Span1->isEnabled(), r.wing);
+        EXPECT_EQ(Shown(Box::SpanSection), r.fold);
+    }
+}
+
+TEST_F(Window, ModeSwitchesClampTheirSliders) {
+    // 3000 panels in 2D come back as the subdivision maximum in 3D and stay so back in 2D.
+    w->Act3D->trigger();
+    ASSERT_EQ(Title(Box::Points), "Panels: 40");
+    Bar_(Bar::NPX)->SetPosition(3000);
+    EXPECT_EQ(Bar_(Bar::NPX)->Position(), 3000);
+    w->Act3D->trigger();
+    EXPECT_EQ(Bar_(Bar::NPX)->Position(), 64);
+    w->Act3D->trigger();
+    EXPECT_EQ(Bar_(Bar::NPX)->Position(), 64);
+    // A wing takes cut modes 1 and 2 only.
+    w->Act3D->trigger();
+    Bar_(Bar::Cut)->SetPosition(4);
+    w->ActWing->trigger();
+    EXPECT_EQ(Bar_(Bar::Cut)->Position(), 2);
+    // Leaving section mode unchecks Mirror.
+    w->ActCutSec->trigger();
+    w->ActMirror->trigger();
+    EXPECT_TRUE(w->ActMirror->isChecked());
+    w->ActCutSec->trigger();
+    EXPECT_FALSE(w->ActMirror->isChecked());
+}
+
+TEST_F(Window, SliderStepsRebuildAndUndoRedoReturnTheExactValues) {
+    const std::string info0 = w->InfoText;
+    const auto params0 = w->Params;
+    const QString length0 = w->LLength->text();
+    for (int i = 0; i < 10; ++i) StepRight(Bar::X0);
+    EXPECT_DOUBLE_EQ(w->Params[5], 0.0585);
+    EXPECT_NE(w->InfoText, info0);
+    EXPECT_NE(w->LLength->text() + w->LSurfVol->text(), length0 + QString());
+    EXPECT_FALSE(w->ProjectSaved);
+    for (int i = 0; i < 10; ++i) w->ActUndo->trigger();
+    EXPECT_EQ(w->Params, params0);
+    EXPECT_EQ(w->InfoText, info0);
+    EXPECT_FALSE(w->ActUndo->isEnabled());
+    EXPECT_TRUE(w->ActRedo->isEnabled());
+    w->ActUndo->trigger();  // nothing left to undo: nothing moves
+    EXPECT_EQ(w->HistoryRing.Pos(), 0);
+    for (int i = 0; i < 10; ++i) w->ActRedo->trigger();
+    EXPECT_DOUBLE_EQ(w->Params[5], 0.0585);
+    EXPECT_FALSE(w->ActRedo->isEnabled());
+}
+
+TEST_F(Window, UndoRestoresTwoDimensionalPanelsUnderTheirOwnMaximum) {
+    w->Act3D->trigger();
+    Bar_(Bar::NPX)->SetPosition(3000);
+    w->Act3D->trigger();  // back to 3D: clamped to 64
+    w->ActUndo->trigger();
+    EXPECT_FALSE(w->Act3D->isChecked());
+    EXPECT_EQ(Bar_(Bar::NPX)->Position(), 3000);
+}
+
+TEST_F(Window, TypedValuesAreKeptExactlyAndOutOfRangeOnesIgnored) {
+    w->SetParamValue(2, nullptr, 44.123);
+    EXPECT_EQ(Bar_(Bar::TEA)->Position(), 4412);
+    EXPECT_EQ(w->Params[2], 44.123);
+    EXPECT_EQ(Title(Box::TEA), QString::fromUtf8("Edge Angle: 44.123° ; 0°"));
+    const int builds = w->BuildCount;
+    w->SetParamValue(2, nullptr, 181);
+    EXPECT_EQ(w->Params[2], 44.123);
+    EXPECT_EQ(w->BuildCount, builds);
+    // Through the value menu: Copy, then Paste of "1,25" (out of range) and "0,25".
+    w->MenuCopyBarsClick(2);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "44.123");
+    QGuiApplication::clipboard()->setText("1,25");
+    EXPECT_TRUE(w->PasteEnabled());
+    w->MenuPasteBarsClick(5);
+    EXPECT_EQ(w->Params[5], 0.0575);
+    QGuiApplication::clipboard()->setText("0,25");
+    w->MenuPasteBarsClick(5);
+    EXPECT_EQ(w->Params[5], 0.25);
+    QGuiApplication::clipboard()->setText("");
+    EXPECT_FALSE(w->PasteEnabled());
+}
+
+TEST_F(Window, LiveRebuildOffKeepsCaptionsCurrentAndBuildsOnceWhenBackOn) {
+    w->ActBars->trigger();
+    EXPECT_EQ(w->ActBars->toolTip(), "Enable Scroll Bars");
+    const int builds = w->BuildCount;
+    const std::string info = w->InfoText;
+    Bar_(Bar::TEA)->SetPosition(5000);
+    EXPECT_EQ(Title(Box::TEA), QString::fromUtf8("Edge Angle: 50° ; 0°"));
+    EXPECT_EQ(w->BuildCount, builds);
+    EXPECT_EQ(w->InfoText, info);
+    const int pos = w->HistoryRing.Pos();
+    w->ActBars->trigger();
+    EXPECT_EQ(w->BuildCount, builds + 1);
+    EXPECT_EQ(w->HistoryRing.Pos(), pos + 1);
+}
+
+TEST_F(Window, TwoDimensionalTunnelDrawsThePressurePlotAndRedrawsOnResize) {
+    w->Act3D->trigger();
+    w->ActTunnel->trigger();
+    EXPECT_NE(w->InfoText.find("Cl"), std::string::npos);
+    const QImage before = w->DrawBitmap.Image().copy();
+    EXPECT_EQ(before.size(), w->ImgBox->size());
+    testing::SaveScreenshot(w->grab().toImage(), "window_offscreen_2d_tunnel");
+    // Many resize events, one rebuild per turn of the event loop, at the new size.
+    w->resize(w->width() + 120, w->height() + 60);
+    QApplication::processEvents();
+    QApplication::processEvents();
+    EXPECT_EQ(w->DrawBitmap.Image().size(), w->ImgBox->size());
+    EXPECT_NE(w->DrawBitmap.Image().size(), before.size());
+}
+
+TEST_F(Window, NewAndCloseAskBeforeLosingWork) {
+    StepRight(Bar::TEA);
+    ASSERT_FALSE(w->ProjectSaved);
+    // Cancel keeps everything.
+    prompter.answers = {QMessageBox::Cancel};
+    w->ActNew->trigger();
+    EXPECT_EQ(Bar_(Bar::TEA)->Position(), 4401);
+    // Yes with the save panel cancelled: nothing saved, so nothing is reset and the window stays open.
+    prompter.answers = {QMessageBox::Yes};
+    w->ActNew->trigger();
+    EXPECT_EQ(Bar_(Bar::TEA)->Position(), 4401);
+    prompter.answers = {QMessageBox::Yes};
+    EXPECT_FALSE(w->close());
+    // No resets, keeping the subdivisions, with both direction sliders at 1.
+    Bar_(Bar::NPX)->SetPosition(48);
+    prompter.answers = {QMessageBox::No};
+    w->ActNew->trigger();
+    EXPECT_EQ(Bar_(Bar::TEA)->Position(), 4400);
+    EXPECT_EQ(Bar_(Bar::NPX)->Position(), 48);
+    EXPECT_EQ(Bar_(Bar::Versus)->Position(), 1);
+    EXPECT_TRUE(w->ProjectSaved);
+    EXPECT_EQ(prompter.asked.size(), 4u);
+    EXPECT_EQ(prompter.asked[0].text, "Do you want to save changes?");
+    EXPECT_TRUE(w->close());
+}
+
+TEST_F(Window, MaximumValueCommandTakesOnlyWhatTheModeAllows) {
+    auto answer = [&](const QString& text) {
+        prompter.dialogs.push_back([text](QDialog& d) {
+            d.findChild<QLineEdit*>()->setText(text);
+            return true;
+        });
+    };
+    answer("2001");
+    w->SetMaxValueClick(0);
+    EXPECT_EQ(Bar_(Bar::NPX)->Max(), 64);
+    answer("2000");
+    w->SetMaxValueClick(0);
+    EXPECT_EQ(Bar_(Bar::NPX)->Max(), 2000);
+    EXPECT_EQ(w->MaxSubdivisions3D, 2000);
+    answer("8");
+    w->SetMaxValueClick(1);
+    EXPECT_EQ(Bar_(Bar::MPX)->Max(), 64);
+    w->Act3D->trigger();
+    answer("10000");
+    w->SetMaxValueClick(0);
+    EXPECT_EQ(w->MaxPanels2D, 10000);
+    // Cancel changes nothing.
+    w->SetMaxValueClick(0);
+    EXPECT_EQ(Bar_(Bar::NPX)->Max(), 10000);
+}
+
+}  // namespace
+}  // namespace korvel
