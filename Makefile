@@ -2,16 +2,27 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: deps configure build test bench clean
+.PHONY: deps deps-run configure configure-run build run test bench clean
 
 deps:
 	bash scripts/install-deps
+
+# Only what building and running need; the readers the tests use come with `make test`.
+deps-run:
+	bash scripts/install-deps --run
+
+configure-run: deps-run
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
 configure: deps
 	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
+
+run: configure-run
+	cmake --build $(BUILD) -j $(JOBS) --target korvel
+	$(BUILD)/app/korvel
 
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)

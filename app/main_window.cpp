@@ -476,7 +476,10 @@ void TForm1::CreateGraphic() {
     stack->setStackingMode(QStackedLayout::StackAll);
     ImgBox = new ImageBox(DrawBitmap, views);
     ImgBox->setObjectName(QStringLiteral("ImgBox"));
-    ImgBox->OnResize = [this] { ScheduleUpdateScene(ImgBox); };
+    ImgBox->OnResize = [this] {
+        // A drawing made at this size already stands: a relayout that ends where it began needs no rebuild.
+        if (ImgBox->size() != DrawBitmap.Image().size()) ScheduleUpdateScene(ImgBox);
+    };
     GLViewBox = GLViewAvailable() ? new GLView(views) : nullptr;
     GLBox = GLViewBox != nullptr ? static_cast<QWidget*>(GLViewBox) : new QWidget(views);
     GLBox->setObjectName(QStringLiteral("GLBox"));
