@@ -1,4 +1,4 @@
-// dialog_parts.cpp — shared building blocks of the dialogs: number filtering that keeps the caret, and the button row.
+// dialog_parts.cpp — shared building blocks of the dialogs: the show hook, caret-keeping number filter, button row.
 #include "dialog_parts.h"
 
 #include <QDialog>

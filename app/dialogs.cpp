@@ -9,14 +9,13 @@
 #include <QLinearGradient>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPolygonF>
-#include <QTransform>
 #include <QPixmap>
+#include <QPolygonF>
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QSignalBlocker>
+#include <QTransform>
 #include <QUrl>
-#include <QVBoxLayout>
 
 #include <cmath>
 #include <exception>
@@ -195,8 +194,8 @@ QPixmap ProductPicture(int width, int height) {
         QtCanvas scratch(inputs.CanvasWidth, inputs.CanvasHeight);
         std::string info;
         BuildModel(model, inputs, scratch, info);
-        for (int32_t i = 1; i <= model.SectionCountPlus1; ++i)
-            outline << QPointF(model.SectionX[static_cast<std::size_t>(i)], -model.SectionY[static_cast<std::size_t>(i)]);
+        for (std::size_t i = 1; i <= static_cast<std::size_t>(model.SectionCountPlus1); ++i)
+            outline << QPointF(model.SectionX[i], -model.SectionY[i]);
     } catch (const std::exception&) {
         outline.clear();  // the box is still useful without its picture
     }

@@ -9,7 +9,6 @@
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QRegularExpressionValidator>
-#include <QVBoxLayout>
 
 #include <cmath>
 
