@@ -31,6 +31,7 @@
 #include <exception>
 
 #include "app/dialogs.h"
+#include "app/export_dialogs.h"
 #include "app/gl_view.h"
 #include "app/image_box.h"
 #include "app/prompter.h"

@@ -29,12 +29,13 @@ class QToolButton;
 namespace korvel { class THScrollBar; }
 
 class GLView;
+
+namespace korvel {
+
 class TForm3;
 class TForm4;
 class TForm5;
 class TForm6;
-
-namespace korvel {
 
 class Prompter;
 class ImageBox;
