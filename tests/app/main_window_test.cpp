@@ -276,5 +276,72 @@ TEST_F(Window, MaximumValueCommandTakesOnlyWhatTheModeAllows) {
     EXPECT_EQ(Bar_(Bar::NPX)->Max(), 10000);
 }
 
+TEST_F(Window, DialogCommandsApplyOnOkOnly) {
+    auto fill = [&](std::vector<std::pair<const char*, QString>> edits, bool ok) {
+        prompter.dialogs.push_back([edits, ok](QDialog& d) {
+            for (const auto& [name, text] : edits) d.findChild<QLineEdit*>(name)->setText(text);
+            return ok;
+        });
+    };
+    // Resize: OK asks for the sizes and rebuilds; Cancel leaves everything.
+    fill({{"EditLengthX", "2"}}, false);
+    w->ActDimensions->trigger();
+    EXPECT_EQ(w->Model.LengthX, -1.0);
+    fill({{"EditLengthX", "2"}}, true);
+    w->ActDimensions->trigger();
+    EXPECT_EQ(w->Model.LengthX, 2.0);
+    EXPECT_TRUE(w->LLength->text().contains("Length-X: 2 "));
+    EXPECT_FALSE(w->ProjectSaved);
+    // Tangent factors: each changed factor reaches the model.
+    fill({{"EditULE", "0.5"}}, true);
+    w->ActTanFactor->trigger();
+    EXPECT_EQ(w->Params[40], 0.5);
+    EXPECT_EQ(w->Params[41], 0.65);
+    // In 2D the dimensions command edits the airfoil options and stores a snapshot without a rebuild.
+    w->Act3D->trigger();
+    const int builds = w->BuildCount;
+    const int pos = w->HistoryRing.Pos();
+    fill({{"EditChordLength", "3"}}, true);
+    w->ActDimensions->trigger();
+    EXPECT_EQ(w->Options.Airfoil.AirfoilChordLength, 3.0);
+    EXPECT_EQ(w->BuildCount, builds);
+    EXPECT_EQ(w->HistoryRing.Pos(), pos + 1);
+    // Alpha: only 64..255 is taken; Cancel and nonsense change nothing.
+    fill({{"EditDefault", "100"}}, true);
+    w->ActAlphaValue->trigger();
+    fill({{"EditDefault", "30"}}, true);
+    w->ActAlphaValue->trigger();
+    w->ActAlphaValue->trigger();
+    EXPECT_EQ(w->AlphaValue, 100);
+    // Edit on a slider keeps a typed minus sign.
+    fill({{"EditDefault", "-0,25"}}, true);
+    w->MenuEditBarsClick(9);
+    EXPECT_EQ(w->Params[9], -0.25);
+    w->ActCopyInfo->trigger();
+    EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), w->InfoText);
+}
+
+TEST_F(Window, FinestBodyShowsTheBusyCursorAndStaysResponsive) {
+    prompter.dialogs.push_back([](QDialog& d) { return d.findChild<QLineEdit*>()->setText("2000"), true; });
+    w->SetMaxValueClick(0);
+    prompter.dialogs.push_back([](QDialog& d) { return d.findChild<QLineEdit*>()->setText("2000"), true; });
+    w->SetMaxValueClick(1);
+    {
+        // One build at the far end of both sliders.
+        w->ActBars->trigger();
+        Bar_(Bar::NPX)->SetPosition(2000);
+        Bar_(Bar::MPX)->SetPosition(2000);
+        w->ActBars->trigger();
+    }
+    EXPECT_EQ(w->BusyCursorBuilds, 1);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(w->Model.GridN, 2000);
+    StepRight(Bar::NPX);  // the maximum: the same value again, rebuilt
+    Bar_(Bar::NPX)->SetPosition(40);
+    Bar_(Bar::MPX)->SetPosition(40);
+    EXPECT_EQ(w->Model.GridN, 40);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
 }  // namespace
 }  // namespace korvel
