@@ -98,15 +98,6 @@ private:
 
 }  // namespace
 
-template <typename F>
-void TForm1::Guarded(F&& f) {
-    try {
-        f();
-    } catch (const std::exception& e) {
-        ShowError(QString::fromUtf8(e.what()));
-    }
-}
-
 // ------------------------------------------------------------------------------------------------------
 // Construction
 
@@ -1011,25 +1002,5 @@ void TForm1::closeEvent(QCloseEvent* e) {
     if (GLViewBox != nullptr) GLViewBox->DeleteSceneBuffers();
     e->accept();
 }
-
-// ------------------------------------------------------------------------------------------------------
-// Files: open, drop, save (the codecs live in app/core)
-
-void TForm1::dragEnterEvent(QDragEnterEvent* e) {
-    if (e->mimeData()->hasUrls()) e->acceptProposedAction();
-}
-
-void TForm1::dropEvent(QDropEvent* e) {
-    QStringList files;
-    for (const QUrl& u : e->mimeData()->urls())
-        if (u.isLocalFile()) files << u.toLocalFile();
-    e->acceptProposedAction();
-    Guarded([&] { FormDropFiles(files); });
-}
-
-void TForm1::ActOpenExecute() {}
-void TForm1::FormDropFiles(const QStringList&) {}
-bool TForm1::ActSaveExecute() { return false; }
-bool TForm1::ActSaveAsExecute() { return false; }
 
 }  // namespace korvel

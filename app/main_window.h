@@ -153,7 +153,20 @@ private:
     void SetCaption(const QString& fileName);
     // Runs a handler and shows an error that escapes it; exceptions never unwind through Qt.
     template <typename F>
-    void Guarded(F&& f);
+    void Guarded(F&& f) {
+        try {
+            f();
+        } catch (const std::exception& e) {
+            ShowError(QString::fromUtf8(e.what()));
+        }
+    }
+    // Files: the project, the parameter file's batch, the exports.
+    bool LoadProjectFile(const QString& fileName);
+    void SaveProjectFile(const QString& fileName);
+    void SaveParamsFile(const QString& fileName);
+    void RunParamsFile(const QString& fileName, bool closeAfter = false);
+    void OpenPath(const QString& file, QObject* sender);
+    QString SaveFolder() const;
 
     Prompter& prompter_;
     std::array<THScrollBar*, kBarCount> bars_{};
