@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QMouseEvent>
 #include <QElapsedTimer>
+#include <QWidget>
 #include <QWindow>
 
 #include <functional>
@@ -182,6 +183,26 @@ TEST_F(GLViewTest, ReplacedListIsNeverReadWithoutANewFit) {
     Grab(*view, "_coarse");
     EXPECT_EQ(view->renderer().UploadedVertexCount(), 3 * (m.TriangleLast + 1));
     EXPECT_LT(view->renderer().UploadedVertexCount(), vertices);
+}
+
+TEST_F(GLViewTest, MovingToAnotherWindowKeepsThePicture) {
+    auto first = std::make_unique<QWidget>();
+    QWidget second;
+    auto* view = new GLView(first.get());
+    view->FitViewToModel(DefaultBody());
+    view->SetAxes(false);
+    for (QWidget* window : {first.get(), &second}) {
+        view->setParent(window);  // a new top-level window gives the view a new context
+        view->setGeometry(0, 0, 640, 480);
+        window->resize(640, 480);
+        window->show();
+        view->show();
+        const QImage image = Grab(*view, window == &second ? "_moved" : "");
+        EXPECT_TRUE(Grey(image.pixelColor(320, 240)));
+        EXPECT_FALSE(view->RendererDisabled());
+    }
+    first.reset();  // the old window goes; the view lives on in the second
+    EXPECT_TRUE(Grey(Grab(*view, "_alone").pixelColor(320, 240)));
 }
 
 TEST_F(GLViewTest, MissingEntryPointSwitchesTheViewOffQuietly) {
