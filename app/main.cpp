@@ -2,18 +2,26 @@
 #include <QApplication>
 #include <QStringList>
 
+#include "app/gl_loader.h"
 #include "app/main_window.h"
 #include "app/prompter.h"
 
 int main(int argc, char* argv[]) {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("korvel"));
-    QApplication::setDesktopFileName(QStringLiteral("korvel"));
-    // Documents opened from the file manager arrive as paths on the command line.
-    QStringList paths = QApplication::arguments();
-    paths.removeFirst();
-    korvel::QtPrompter prompter;
-    korvel::TForm1 window(prompter, paths);
-    window.show();
-    return QApplication::exec();
+    // The floating-point mask and the GL library come before any window.
+    korvel::InitGLModule();
+    int result = 0;
+    {
+        QApplication app(argc, argv);
+        QApplication::setApplicationName(QStringLiteral("korvel"));
+        QApplication::setDesktopFileName(QStringLiteral("korvel"));
+        // Documents opened from the file manager arrive as paths on the command line.
+        QStringList paths = QApplication::arguments();
+        paths.removeFirst();
+        korvel::QtPrompter prompter;
+        korvel::TForm1 window(prompter, paths);
+        window.show();
+        result = QApplication::exec();
+    }
+    korvel::ShutdownGLModule();
+    return result;
 }

@@ -28,9 +28,9 @@ class QTimer;
 class QToolButton;
 namespace korvel { class THScrollBar; }
 
-class GLView;
-
 namespace korvel {
+
+class GLView;
 
 class TForm3;
 class TForm4;
