@@ -450,8 +450,6 @@ void TForm1::CreateGraphic() {
     auto label = [this, labels](QColor colour) {
         auto* l = new QLabel(PanelGeoDates);
         l->setStyleSheet(QStringLiteral("color: %1;").arg(colour.name()));
-        // Long figures are cut at the view's edge rather than widening the window.
-        l->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
         labels->addWidget(l);
         return l;
     };
@@ -459,6 +457,8 @@ void TForm1::CreateGraphic() {
     LWidth = label(QColor(0, 255, 0));
     LHeight = label(Qt::blue);
     LSurfVol = label(Qt::white);
+    // The long figures are cut at the view's edge rather than widening the window.
+    LSurfVol->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     labels->setStretch(3, 1);
     column->addWidget(PanelGeoDates);
 

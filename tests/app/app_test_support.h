@@ -51,8 +51,8 @@ public:
     std::deque<QMessageBox::StandardButton> answers;
     // Each runs on a shown dialog and returns whether to press OK.
     std::deque<std::function<bool(QDialog&)>> dialogs;
-    std::deque<std::optional<QString>> openNames;
-    std::deque<std::optional<SaveChoice>> saveChoices;
+    std::deque<QString> openNames;       // an empty name cancels the panel
+    std::deque<SaveChoice> saveChoices;  // entry 0 cancels the panel
     std::vector<QStringList> saveFilters;
 
     QMessageBox::StandardButton Message(QWidget*, QMessageBox::Icon icon, const QString& text,
@@ -84,16 +84,18 @@ public:
     }
     std::optional<QString> OpenFileName(QWidget*, const QStringList&, const QString&) override {
         if (openNames.empty()) return std::nullopt;
-        auto n = openNames.front();
+        const QString n = openNames.front();
         openNames.pop_front();
+        if (n.isEmpty()) return std::nullopt;
         return n;
     }
     std::optional<SaveChoice> SaveFileName(QWidget*, const QString&, const QString&, const QString&,
                                            const QStringList& filters, const QStringList&) override {
         saveFilters.push_back(filters);
         if (saveChoices.empty()) return std::nullopt;
-        auto c = saveChoices.front();
+        const SaveChoice c = saveChoices.front();
         saveChoices.pop_front();
+        if (c.entry == 0) return std::nullopt;
         return c;
     }
 };
