@@ -11,78 +11,27 @@ namespace {
 
 const std::string kHome = "/home/tester";
 
-const char* const kDefaultSolidText = R"(;korvel parameters
-[Dimensions]
-LengthX=-1.0000000
-WidthY=-1.0000000
-HeightZ=-1.0000000
-[Mod]
-Mod3D=1
-ModCut=0
-ModMirror=0
-ModCutSection=0
-ModWing=0
-ModSpan=0
-[Flip]
-Vertical=0
-Horizontal=0
-[Subdivisions]
-nX=40
-mYZ=40
-[EdgeAngle]
-Tea=44.0000000
-Lea=0.0000000
-[Thickness]
-x0=0.0575000
-rb=0.9815000
-rc1=0.9815000
-rc2=0.9815000
-[Camber]
-y0=0.0000000
-[Mdlr]
-tx3=0.0000000
-tz3=0.0040000
-kc3=0.1000000
-kt3=0.0000000
-vs3=0
-nm3=0.5000000
-tx2=0.0000000
-tz2=0.0040000
-kc2=0.1000000
-kt2=0.0000000
-vs2=0
-nm2=0.5000000
-[Stretch]
-fY=1.0000000
-fZ=1.0000000
-dY=1.0000000
-[Fold]
-foldX=0.0000000
-foldZ=0.0000000
-[SpanSection]
-ss=1.0000000
-[WingTip]
-wt=0.0000000
-[Cut]
-c=1
-[CutSection]
-tX=1
-tY=1
-tZ=1
-csX=1.0000000
-csY=1.0000000
-csZ=1.0000000
-[SurfaceTangentFactors]
-UpperLeadingEdge=0.6500000
-UpperRoundedTrailingEdge=0.6500000
-LowerLeadingEdge=0.6500000
-LowerRoundedTrailingEdge=0.6500000
-[Output]
-;Rotation -> 0:x,y,z - 1:y,z,x - 2:z,x,y
-Rotation=0
-format=stl
-file=/home/tester/Desktop/korvel3D00.stl
-)";
+// Section by section, one source line each.
+const char* const kDefaultSolidText =
+    ";korvel parameters\n"
+    "[Dimensions]\nLengthX=-1.0000000\nWidthY=-1.0000000\nHeightZ=-1.0000000\n"
+    "[Mod]\nMod3D=1\nModCut=0\nModMirror=0\nModCutSection=0\nModWing=0\nModSpan=0\n"
+    "[Flip]\nVertical=0\nHorizontal=0\n"
+    "[Subdivisions]\nnX=40\nmYZ=40\n"
+    "[EdgeAngle]\nTea=44.0000000\nLea=0.0000000\n"
+    "[Thickness]\nx0=0.0575000\nrb=0.9815000\nrc1=0.9815000\nrc2=0.9815000\n"
+    "[Camber]\ny0=0.0000000\n"
+    "[Mdlr]\ntx3=0.0000000\ntz3=0.0040000\nkc3=0.1000000\nkt3=0.0000000\nvs3=0\nnm3=0.5000000\n"
+    "tx2=0.0000000\ntz2=0.0040000\nkc2=0.1000000\nkt2=0.0000000\nvs2=0\nnm2=0.5000000\n"
+    "[Stretch]\nfY=1.0000000\nfZ=1.0000000\ndY=1.0000000\n"
+    "[Fold]\nfoldX=0.0000000\nfoldZ=0.0000000\n"
+    "[SpanSection]\nss=1.0000000\n"
+    "[WingTip]\nwt=0.0000000\n"
+    "[Cut]\nc=1\n"
+    "[CutSection]\ntX=1\ntY=1\ntZ=1\ncsX=1.0000000\ncsY=1.0000000\ncsZ=1.0000000\n"
+    "[SurfaceTangentFactors]\nUpperLeadingEdge=0.6500000\nUpperRoundedTrailingEdge=0.6500000\n"
+    "LowerLeadingEdge=0.6500000\nLowerRoundedTrailingEdge=0.6500000\n"
+    "[Output]\n;Rotation -> 0:x,y,z - 1:y,z,x - 2:z,x,y\nRotation=0\nformat=stl\nfile=/home/tester/Desktop/korvel3D00.stl\n";
 
 // The text with the line "key=..." replaced by "key=value", or removed when value is nullptr.
 std::string SetKey(std::string text, const std::string& key, const char* value) {

@@ -19,21 +19,10 @@
 namespace korvel {
 namespace {
 
-std::vector<uint16_t> Ids(const std::vector<ProjectRecord>& records) {
-    std::vector<uint16_t> ids;
-    for (const ProjectRecord& r : records) ids.push_back(r.Id);
-    return ids;
-}
-
 // What the file does not carry is copied from the window the state is loaded into.
-PanelState WithUnstored(PanelState s, const PanelState& window) {
-    s.ActMaximize = window.ActMaximize;
-    s.ActWireFrame = window.ActWireFrame;
-    s.ActAxes = window.ActAxes;
-    s.ActBars = window.ActBars;
-    s.ActTunnel = window.ActTunnel;
-    s.Set2Shown = window.Set2Shown;
-    s.Status = window.Status;
+PanelState WithUnstored(PanelState s, const PanelState& w) {
+    std::tie(s.ActMaximize, s.ActWireFrame, s.ActAxes, s.ActBars, s.ActTunnel, s.Set2Shown, s.Status) =
+        std::tie(w.ActMaximize, w.ActWireFrame, w.ActAxes, w.ActBars, w.ActTunnel, w.Set2Shown, w.Status);
     return s;
 }
 
@@ -61,11 +50,11 @@ PanelState ChangedState(bool solid) {
 
 TEST(ProjectFile, DefaultStateWritesTheRecordTableIn774Bytes) {
     const std::vector<ProjectRecord> records = ProjectRecordsOf(DefaultPanelState());
-    std::vector<uint16_t> expected;
-    for (uint16_t id = 1; id <= 55; ++id)
-        if (id != 9 && id != 35) expected.push_back(id);
-    for (uint16_t id = 100; id <= 143; ++id) expected.push_back(id);
-    EXPECT_EQ(Ids(records), expected);
+    std::vector<uint16_t> ids, expected;
+    for (const ProjectRecord& r : records) ids.push_back(r.Id);
+    for (uint16_t id = 1; id <= 143; ++id)
+        if (id <= 55 ? id != 9 && id != 35 : id >= 100) expected.push_back(id);
+    EXPECT_EQ(ids, expected);
     const std::string bytes = EncodeProject(records);
     ASSERT_EQ(bytes.size(), 774u);
     // Record 1 is BarX0's position 575, little-endian; the last is the tangent factor 0.65 as a double.
@@ -166,26 +155,17 @@ TEST(ProjectFile, HostileValuesAreRefusedAndEveryValueTheSystemWritesLoads) {
     const Case cases[] = {
         {{49, 0, 0}, true, "maximum of the subdivisions is 0"},
         {{49, 2147483647, 0}, true, "maximum of the subdivisions is 2147483647"},
-        {{49, 2001, 0}, true, "outside 9 to 2000"},
-        {{49, 8, 0}, false, "maximum of the panels is 8"},
-        {{49, 10001, 0}, false, "outside 9 to 10000"},
-        {{49, 10000, 0}, false, nullptr},
-        {{49, 9, 0}, true, nullptr},
-        {{50, 0, 0}, true, "maximum of the rows is 0"},
-        {{50, 2001, 0}, false, "maximum of the rows is 2001"},
-        {{102, 0, nan}, true, "parameter 2 (BarTEA) is nan"},
-        {{105, 0, inf}, true, "parameter 5 (BarX0) is inf"},
-        {{104, 0, -inf}, true, "parameter 4 is -inf"},
+        {{49, 2001, 0}, true, "outside 9 to 2000"}, {{49, 8, 0}, false, "maximum of the panels is 8"},
+        {{49, 10001, 0}, false, "outside 9 to 10000"}, {{49, 10000, 0}, false, nullptr},
+        {{49, 9, 0}, true, nullptr}, {{50, 0, 0}, true, "maximum of the rows is 0"},
+        {{50, 2001, 0}, false, "maximum of the rows is 2001"}, {{102, 0, nan}, true, "parameter 2 (BarTEA) is nan"},
+        {{105, 0, inf}, true, "parameter 5 (BarX0) is inf"}, {{104, 0, -inf}, true, "parameter 4 is -inf"},
         {{105, 0, 1e300}, true, "outside the slider's range 0.0001 to 0.45"},
-        {{102, 0, 180.006}, true, "parameter 2 (BarTEA) is 180.006"},
-        {{102, 0, 180.004}, true, nullptr},
-        {{140, 0, -0.01}, true, "tangent factor"},
-        {{143, 0, 12.5}, true, nullptr},
+        {{102, 0, 180.006}, true, "parameter 2 (BarTEA) is 180.006"}, {{102, 0, 180.004}, true, nullptr},
+        {{140, 0, -0.01}, true, "tangent factor"}, {{143, 0, 12.5}, true, nullptr},
         {{153, 0, nan}, true, nullptr},  // not a slot: skipped
-        {{53, 0, nan}, true, "chord length is nan"},
-        {{53, 0, -1}, true, "chord length is -1"},
-        {{53, 0, 0}, true, nullptr},
-        {{45, 0, nan}, true, nullptr},  // a size that is not above 0 means natural size
+        {{53, 0, nan}, true, "chord length is nan"}, {{53, 0, -1}, true, "chord length is -1"},
+        {{53, 0, 0}, true, nullptr}, {{45, 0, nan}, true, nullptr},  // a size that is not above 0 means natural size
     };
     for (const Case& c : cases) {
         PanelState window = DefaultPanelState();
