@@ -181,16 +181,10 @@ TEST(ProjectFile, HostileValuesAreRefusedAndEveryValueTheSystemWritesLoads) {
             EXPECT_NE(why.find(c.refusal), std::string::npos) << why;
     }
     // Records 38 and 39 earlier in the file set the mode that bounds record 49.
-    PanelState twoD = ChangedState(false);
-    twoD.MaxNPX = 10000;
+    PanelState twoD = ChangedState(false), solid = ChangedState(true), twoDWindow = DefaultPanelState();
+    std::tie(twoD.MaxNPX, solid.MaxNPX, twoDWindow.Act3D) = std::tuple(10000, 10000, false);
     EXPECT_EQ(CheckProjectRecords(ProjectRecordsOf(twoD), DefaultPanelState()), "");
-    PanelState solid = ChangedState(true);
-    std::vector<ProjectRecord> solidRecords = ProjectRecordsOf(solid);
-    for (ProjectRecord& r : solidRecords)
-        if (r.Id == 49) r.Int = 10000;
-    PanelState twoDWindow = DefaultPanelState();
-    twoDWindow.Act3D = false;
-    EXPECT_NE(CheckProjectRecords(solidRecords, twoDWindow), "");
+    EXPECT_NE(CheckProjectRecords(ProjectRecordsOf(solid), twoDWindow), "");
     // Sizes that are not finite and above 0 load as natural size.
     PanelState sized = DefaultPanelState();
     ApplyProjectRecords({{45, 0, inf}, {46, 0, 0.0}, {47, 0, 3.0}}, sized);
