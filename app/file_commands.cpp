@@ -7,7 +7,13 @@
 #include <QLabel>
 #include <QMimeData>
 
+#include "app/core/batch_export.h"
+#include "app/core/file_io.h"
+#include "app/core/params_file.h"
+#include "app/core/project_file.h"
 #include "app/export_dialogs.h"
+#include "app/image_box.h"
+#include "app/scroll_bar.h"
 #include "app/main_window.h"
 #include "app/prompter.h"
 #include "export/airfoil_dat_writer.h"
@@ -195,8 +201,56 @@ bool TForm1::ActSaveAsExecute() {
 }  // namespace korvel
 
 namespace korvel {
-bool TForm1::LoadProjectFile(const QString&) { return false; }
-void TForm1::SaveProjectFile(const QString&) {}
-void TForm1::SaveParamsFile(const QString&) {}
-void TForm1::RunParamsFile(const QString&, bool) {}
+
+bool TForm1::LoadProjectFile(const QString& fileName) {
+    // Everything is read and checked first: a file that cannot be loaded whole changes nothing.
+    const PanelState current = CapturePanel();
+    std::vector<ProjectRecord> records;
+    try {
+        records = ReadProjectFile(fileName.toStdString(), current);
+    } catch (const FileError& e) {
+        ShowError(QString::fromUtf8(e.what()));
+        return false;
+    }
+    PanelState s = current;
+    const ProjectApplyResult r = ApplyProjectRecords(records, s);
+    if (r.MaxSubdivisions3D) MaxSubdivisions3D = *r.MaxSubdivisions3D;
+    if (r.MaxPanels2D) MaxPanels2D = *r.MaxPanels2D;
+    {
+        FlagRestorer guard(ModelReady, false);
+        CurrentFileName = fileName;
+        SetCaption(fileName);
+        BarOf(Bar::MPX)->SetEnabled(true);
+        BarOf(Bar::MPX)->SetMax(s.MaxMPX);
+        RestorePanel(s);
+    }
+    Manager3D(nullptr);
+    return true;
+}
+
+void TForm1::SaveProjectFile(const QString& fileName) { ::korvel::SaveProjectFile(fileName.toStdString(), CapturePanel()); }
+
+void TForm1::SaveParamsFile(const QString& fileName) {
+    QString home = qEnvironmentVariable("HOME");
+    if (home.isEmpty()) home = QDir::homePath();
+    ::korvel::SaveParamsFile(fileName.toStdString(), CapturePanel(), home.toStdString());
+}
+
+void TForm1::RunParamsFile(const QString& fileName, bool closeAfter) {
+    // The batch builds on a model of its own: the window's model, sizes, drawing and text stay as they are.
+    std::string status;
+    try {
+        status = ::korvel::RunParamsFile(fileName.toStdString(), Options, BarOf(Bar::MPX)->Max(), ImgBox->width(),
+                                         ImgBox->height())
+                     .Status;
+    } catch (const std::exception& e) {
+        status = e.what();
+    }
+    StatusPanel0->setText(QString::fromStdString(History::CutStatus(status)));
+    if (closeAfter) {
+        ProjectSaved = true;
+        CloseRequested = true;
+    }
+}
+
 }  // namespace korvel

@@ -83,19 +83,6 @@ constexpr std::array<CameraPreset, 6> kCameraPresets = {{
     {90, -90, " X,Y,Z: 0 ; 0 ; -1 "},
 }};
 
-// Restores a flag at scope end, whatever leaves the scope.
-class FlagRestorer {
-public:
-    FlagRestorer(bool& flag, bool value) : flag_(flag), saved_(flag) { flag_ = value; }
-    ~FlagRestorer() { flag_ = saved_; }
-    FlagRestorer(const FlagRestorer&) = delete;
-    FlagRestorer& operator=(const FlagRestorer&) = delete;
-
-private:
-    bool& flag_;
-    bool saved_;
-};
-
 }  // namespace
 
 // ------------------------------------------------------------------------------------------------------

@@ -40,6 +40,20 @@ class TForm6;
 class Prompter;
 class ImageBox;
 
+// Restores a flag at scope end, whatever leaves the scope.
+class FlagRestorer final {
+public:
+    FlagRestorer(bool& flag, bool value) : flag_(flag), saved_(flag) { flag_ = value; }
+    ~FlagRestorer() { flag_ = saved_; }
+    FlagRestorer(const FlagRestorer&) = delete;
+    FlagRestorer& operator=(const FlagRestorer&) = delete;
+
+private:
+    bool& flag_;
+    bool saved_;
+};
+
+
 // The window. Controls and actions carry the names users and the file formats know them by; the window's
 // state goes to the plain rules (panel_rules.h) as a PanelState and comes back as a layout to show.
 class TForm1 : public QMainWindow {

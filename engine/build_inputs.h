@@ -62,6 +62,7 @@ struct BuildInputs {
     double UpperRoundedTrailingEdge = 0.65;
     double LowerLeadingEdge = 0.65;
     double LowerRoundedTrailingEdge = 0.65;
+    friend bool operator==(const BuildInputs&, const BuildInputs&) = default;
 };
 
 // A modeller set is active when its tx is above 0 and its tz is at least 0.004 compared in 80-bit

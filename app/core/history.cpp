@@ -5,16 +5,21 @@
 
 namespace korvel {
 
+std::string History::CutStatus(std::string text) {
+    if (text.size() > kStatusBytes) {
+        std::size_t n = kStatusBytes;
+        // Step back over continuation bytes so the cut never splits a character.
+        while (n > 0 && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80) --n;
+        text.resize(n);
+    }
+    return text;
+}
+
 PanelState History::EntryOf(const PanelState& state) {
     PanelState e = state;
     e.MaxNPX = 0;
     e.MaxMPX = 0;
-    if (e.Status.size() > kStatusBytes) {
-        std::size_t n = kStatusBytes;
-        // Step back over continuation bytes so the cut never splits a character.
-        while (n > 0 && (static_cast<unsigned char>(e.Status[n]) & 0xC0) == 0x80) --n;
-        e.Status.resize(n);
-    }
+    e.Status = CutStatus(std::move(e.Status));
     return e;
 }
 

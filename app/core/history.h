@@ -30,6 +30,9 @@ public:
     int32_t Pos() const { return pos_; }
     int32_t Top() const { return top_; }
 
+    // A status text as an entry keeps it: at most 255 bytes, never cut inside a UTF-8 character.
+    static std::string CutStatus(std::string text);
+
     // What an entry keeps of a state: the maxima are not part of it and the status text is cut to 255 bytes
     // (never inside a UTF-8 character).
     static PanelState EntryOf(const PanelState& state);

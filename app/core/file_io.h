@@ -1,0 +1,33 @@
+// file_io.h — whole-file reads with a size cap and atomic replacement of the files the application saves.
+#pragma once
+
+#include <cstddef>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace korvel {
+
+// A file that cannot be read, written or understood. what() is a complete sentence for a message box
+// and names the file where one is known.
+class FileError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The largest project or parameter file the application reads; both are a few kilobytes when written here.
+inline constexpr std::size_t kMaxReadFileSize = 1 << 20;
+
+// The file's name without its folder, as messages show it.
+std::string DisplayName(const std::string& path);
+
+// The whole file. Throws FileError when it cannot be opened or read, or when it is larger than cap.
+std::string ReadWholeFile(const std::string& path, std::size_t cap = kMaxReadFileSize);
+
+// Replaces the file with bytes, or creates it: the bytes go to a new file in the same folder, which is
+// flushed to the disk and then renamed over the target, so a reader sees either the old or the new
+// file whole. An existing target keeps its permissions; a symbolic link is followed and its target
+// replaced. Any failure removes the new file, leaves the old one untouched and throws FileError.
+void WriteFileAtomically(const std::string& path, std::string_view bytes);
+
+}  // namespace korvel

@@ -1,0 +1,252 @@
+// project_file_test.cpp — the project file: exact bytes, bit-exact round trips, damaged and hostile files, the atomic save.
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <bit>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <cmath>
+#include <filesystem>
+#include <limits>
+
+#include "app/core/params_file.h"
+#include "app/core/project_file.h"
+#include "export/writer_test_util.h"
+
+namespace korvel {
+namespace {
+
+// What the file does not carry is copied from the window the state is loaded into.
+PanelState WithUnstored(PanelState s, const PanelState& w) {
+    std::tie(s.ActMaximize, s.ActWireFrame, s.ActAxes, s.ActBars, s.ActTunnel, s.Set2Shown, s.Status) =
+        std::tie(w.ActMaximize, w.ActWireFrame, w.ActAxes, w.ActBars, w.ActTunnel, w.Set2Shown, w.Status);
+    return s;
+}
+
+// A state unlike the default in every stored value: positions one step in from the far end, Params typed
+// off the slider grid, sizes, options and maxima set.
+PanelState ChangedState(bool solid) {
+    PanelState s = DefaultPanelState();
+    for (const BarSpec& b : kBars) {
+        s.Pos(b.bar) = b.max - (b.max - b.min > 1 ? 1 : 0);
+        if (IsScaled(b)) s.Params[b.tag] = PositionToValue(s.Pos(b.bar), b.scale);
+    }
+    s.Params[2] = 44.123;
+    s.Params[5] = 0.45000006;  // half a step past the end, as a typed value may be
+    s.Params[4] = -3.25;
+    s.Params[41] = 1.75;
+    s.Act3D = solid;
+    s.ActCutSec = false;
+    std::tie(s.ActWing, s.ActMirror, s.ActCut, s.Span) = std::tuple(true, true, true, SpanJouk);
+    std::tie(s.LengthX, s.WidthY, s.HeightZ, s.KeepProportions) = std::tuple(2.5, 1.25, 0.125, false);
+    std::tie(s.AirfoilChordLength, s.AirfoilXZPlane) = std::tuple(123.456, true);
+    std::tie(s.MaxNPX, s.MaxMPX) = std::tuple(solid ? 2000 : 5000, 1000);
+    std::tie(s.Pos(Bar::NPX), s.Pos(Bar::MPX), s.Pos(Bar::Cut)) = std::tuple(solid ? 1999 : 3000, 999, 4);
+    return s;
+}
+
+TEST(ProjectFile, DefaultStateWritesTheRecordTableIn774Bytes) {
+    const std::vector<ProjectRecord> records = ProjectRecordsOf(DefaultPanelState());
+    std::vector<uint16_t> ids, expected;
+    for (const ProjectRecord& r : records) ids.push_back(r.Id);
+    for (uint16_t id = 1; id <= 143; ++id)
+        if (id <= 55 ? id != 9 && id != 35 : id >= 100) expected.push_back(id);
+    EXPECT_EQ(ids, expected);
+    const std::string bytes = EncodeProject(records);
+    ASSERT_EQ(bytes.size(), 774u);
+    // Record 1 is BarX0's position 575, little-endian; the last is the tangent factor 0.65 as a double.
+    EXPECT_EQ(bytes.substr(0, 6), std::string("\x01\x00\x3f\x02\x00\x00", 6));
+    double last = 0.0;
+    std::memcpy(&last, bytes.data() + 766, 8);
+    EXPECT_EQ(bytes.substr(764, 2), std::string("\x8f\x00", 2));
+    EXPECT_EQ(last, 0.65);
+}
+
+TEST(ProjectFile, SaveChangeLoadRestoresEveryValueBitForBit) {
+    test::TempDir dir;
+    struct Case {
+        PanelState saved;
+        PanelState window;  // the state the file is loaded into
+    };
+    PanelState wingWindow = DefaultPanelState();
+    std::tie(wingWindow.ActWing, wingWindow.ActCutSec, wingWindow.ActTunnel) = std::tuple(true, true, true);
+    const Case cases[] = {
+        {DefaultPanelState(), ChangedState(true)},
+        {ChangedState(true), DefaultPanelState()},
+        {ChangedState(false), DefaultPanelState()},  // 2D: BarNPX 3000 under the maximum 5000
+        {ChangedState(false), wingWindow},
+    };
+    for (const Case& c : cases) {
+        SaveProjectFile(dir.File("a.krvl"), c.saved);
+        PanelState loaded = c.window;
+        const ProjectApplyResult r = ApplyProjectRecords(ReadProjectFile(dir.File("a.krvl"), c.window), loaded);
+        EXPECT_TRUE(loaded == WithUnstored(c.saved, c.window));
+        for (int i = 0; i < kParamCount; ++i)
+            EXPECT_EQ(std::bit_cast<uint64_t>(loaded.Params[i]), std::bit_cast<uint64_t>(c.saved.Params[i])) << i;
+        EXPECT_EQ(r.MaxSubdivisions3D, c.saved.Solid() ? std::optional(c.saved.MaxNPX) : std::nullopt);
+        EXPECT_EQ(r.MaxPanels2D, c.saved.Solid() ? std::nullopt : std::optional(c.saved.MaxNPX));
+    }
+    // A body with cut mode 4 keeps it when loaded into a window that shows a wing.
+    PanelState body = DefaultPanelState();
+    body.Pos(Bar::Cut) = 4;
+    PanelState wing = DefaultPanelState();
+    std::tie(wing.ActWing, wing.Pos(Bar::Cut)) = std::tuple(true, 2);
+    ApplyProjectRecords(ProjectRecordsOf(body), wing);
+    EXPECT_EQ(wing.Pos(Bar::Cut), 4);
+    EXPECT_FALSE(wing.ActWing);
+}
+
+TEST(ProjectFile, UnknownIdsAreSkippedByTheirSizeAndAnEmptyFileOnlyResetsTheSizes) {
+    const PanelState saved = ChangedState(true);
+    const std::string plain = EncodeProject(ProjectRecordsOf(saved));
+    for (const ProjectRecord extra : {ProjectRecord{60, 123456, 0.0}, ProjectRecord{200, 0, 1e300},
+                                      ProjectRecord{0, -1, 0.0}, ProjectRecord{9, 7, 0.0}}) {
+        const std::string bytes = plain.substr(0, 60) + EncodeProject({extra}) + plain.substr(60);
+        ASSERT_EQ(bytes.size(), plain.size() + ProjectRecordSize(extra.Id));
+        const std::vector<ProjectRecord> records = DecodeProject(bytes, "x.krvl");
+        EXPECT_EQ(CheckProjectRecords(records, DefaultPanelState()), "");
+        PanelState a = DefaultPanelState(), b = DefaultPanelState();
+        ApplyProjectRecords(records, a);
+        ApplyProjectRecords(DecodeProject(plain, "x.krvl"), b);
+        EXPECT_TRUE(a == b) << extra.Id;
+    }
+    PanelState s = ChangedState(true);
+    ApplyProjectRecords(DecodeProject("", "empty.krvl"), s);
+    PanelState expected = ChangedState(true);
+    std::tie(expected.LengthX, expected.WidthY, expected.HeightZ, expected.KeepProportions) =
+        std::tuple(-1.0, -1.0, -1.0, true);
+    EXPECT_TRUE(s == expected);
+}
+
+TEST(ProjectFile, AFileCutInsideARecordOrUnreadableIsRefusedWithItsName) {
+    const std::string bytes = EncodeProject(ProjectRecordsOf(DefaultPanelState()));
+    std::size_t recordEnds = 0;
+    for (std::size_t cut = 1; cut < bytes.size(); ++cut) {
+        try {
+            DecodeProject(std::string_view(bytes).substr(0, cut), "/some/folder/cut.krvl");
+            ++recordEnds;  // a cut on a record boundary is a complete, shorter file
+        } catch (const FileError& e) {
+            EXPECT_NE(std::string(e.what()).find("\"cut.krvl\" is damaged"), std::string::npos) << e.what();
+        }
+    }
+    EXPECT_EQ(recordEnds, 96u);
+    EXPECT_THROW(DecodeProject(std::string(kMaxReadFileSize + 1, '\0'), "big.krvl"), FileError);
+    test::TempDir dir;
+    for (const std::string& path : {dir.File("missing.krvl"), dir.Folder().string()}) {
+        try {
+            ReadProjectFile(path, DefaultPanelState());
+            ADD_FAILURE() << path;
+        } catch (const FileError& e) {
+            EXPECT_NE(std::string(e.what()).find(DisplayName(path)), std::string::npos) << e.what();
+        }
+    }
+}
+
+TEST(ProjectFile, HostileValuesAreRefusedAndEveryValueTheSystemWritesLoads) {
+    const double inf = std::numeric_limits<double>::infinity(), nan = std::nan("");
+    struct Case {
+        ProjectRecord record;
+        bool solidWindow;
+        const char* refusal;  // nullptr: loads
+    };
+    const Case cases[] = {
+        {{49, 0, 0}, true, "maximum of the subdivisions is 0"},
+        {{49, 2147483647, 0}, true, "maximum of the subdivisions is 2147483647"},
+        {{49, 2001, 0}, true, "outside 9 to 2000"}, {{49, 8, 0}, false, "maximum of the panels is 8"},
+        {{49, 10001, 0}, false, "outside 9 to 10000"}, {{49, 10000, 0}, false, nullptr},
+        {{49, 9, 0}, true, nullptr}, {{50, 0, 0}, true, "maximum of the rows is 0"},
+        {{50, 2001, 0}, false, "maximum of the rows is 2001"}, {{102, 0, nan}, true, "parameter 2 (BarTEA) is nan"},
+        {{105, 0, inf}, true, "parameter 5 (BarX0) is inf"}, {{104, 0, -inf}, true, "parameter 4 is -inf"},
+        {{105, 0, 1e300}, true, "outside the slider's range 0.0001 to 0.45"},
+        {{102, 0, 180.006}, true, "parameter 2 (BarTEA) is 180.006"}, {{102, 0, 180.004}, true, nullptr},
+        {{140, 0, -0.01}, true, "tangent factor"}, {{143, 0, 12.5}, true, nullptr},
+        {{153, 0, nan}, true, nullptr},  // not a slot: skipped
+        {{53, 0, nan}, true, "chord length is nan"}, {{53, 0, -1}, true, "chord length is -1"},
+        {{53, 0, 0}, true, nullptr}, {{45, 0, nan}, true, nullptr},  // a size that is not above 0 means natural size
+    };
+    for (const Case& c : cases) {
+        PanelState window = DefaultPanelState();
+        window.Act3D = c.solidWindow;
+        std::vector<ProjectRecord> records = ProjectRecordsOf(window);
+        records.erase(std::remove_if(records.begin(), records.end(), [&](auto& r) { return r.Id == 38 || r.Id == 39; }),
+                      records.end());
+        records.push_back(c.record);
+        const std::string why = CheckProjectRecords(records, window);
+        if (c.refusal == nullptr)
+            EXPECT_EQ(why, "") << c.record.Id;
+        else
+            EXPECT_NE(why.find(c.refusal), std::string::npos) << why;
+    }
+    // Records 38 and 39 earlier in the file set the mode that bounds record 49.
+    PanelState twoD = ChangedState(false), solid = ChangedState(true), twoDWindow = DefaultPanelState();
+    std::tie(twoD.MaxNPX, solid.MaxNPX, twoDWindow.Act3D) = std::tuple(10000, 10000, false);
+    EXPECT_EQ(CheckProjectRecords(ProjectRecordsOf(twoD), DefaultPanelState()), "");
+    EXPECT_NE(CheckProjectRecords(ProjectRecordsOf(solid), twoDWindow), "");
+    // Sizes that are not finite and above 0 load as natural size.
+    PanelState sized = DefaultPanelState();
+    ApplyProjectRecords({{45, 0, inf}, {46, 0, 0.0}, {47, 0, 3.0}}, sized);
+    EXPECT_EQ(std::tuple(sized.LengthX, sized.WidthY, sized.HeightZ), std::tuple(-1.0, -1.0, 3.0));
+    // Every slider at either end, the typed values half a step beyond, loads.
+    for (int end = 0; end < 2; ++end) {
+        PanelState s = DefaultPanelState();
+        for (const BarSpec& b : kBars) {
+            s.Pos(b.bar) = end == 0 ? b.min : b.max;
+            if (IsScaled(b))
+                s.Params[b.tag] = PositionToValue(s.Pos(b.bar), b.scale) +
+                                  (end == 0 ? -0.49 : 0.49) * PositionToValue(1, b.scale);
+        }
+        EXPECT_EQ(CheckProjectRecords(ProjectRecordsOf(s), s), "") << end;
+    }
+}
+
+TEST(ProjectFile, HostilePositionsAreClampedAndDoNotLeakIntoParams) {
+    PanelState s = DefaultPanelState();
+    ApplyProjectRecords({{1, 2147483647, 0}, {6, -5, 0}, {51, 99999, 0}, {22, 9, 0}, {41, 7, 0}}, s);
+    EXPECT_EQ(s.Pos(Bar::X0), 4500);
+    EXPECT_EQ(s.Params[5], PositionToValue(4500, BarScale::TenThousandth));
+    EXPECT_EQ(std::tuple(s.Pos(Bar::TEA), s.Params[2]), std::tuple(0, 0.0));
+    EXPECT_EQ(std::tuple(s.Pos(Bar::NPX), s.Pos(Bar::Cut), s.Span), std::tuple(s.MaxNPX, 4, int32_t{SpanLinear}));
+}
+
+TEST(AtomicWrite, AFailedWriteLeavesTheOldFileAndNoTemporary) {
+    test::TempDir dir;
+    const std::string path = dir.File("keep.krvl");
+    WriteFileAtomically(path, "old contents");
+    std::filesystem::permissions(path, std::filesystem::perms(0640));
+    WriteFileAtomically(path, "new contents");
+    EXPECT_EQ(test::ReadAll(path), "new contents");
+    EXPECT_EQ(std::filesystem::status(path).permissions(), std::filesystem::perms(0640));
+
+    // A file size limit makes the write itself fail, whoever runs the test.
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit small = saved;
+    small.rlim_cur = 100;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    EXPECT_THROW(SaveProjectFile(path, DefaultPanelState()), FileError);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    EXPECT_EQ(test::ReadAll(path), "new contents");
+
+    // A folder where the file should be, and a folder that does not exist.
+    std::filesystem::create_directory(dir.File("sub"));
+    EXPECT_THROW(WriteFileAtomically(dir.File("sub"), "x"), FileError);
+    EXPECT_THROW(WriteFileAtomically(dir.File("none/x.krvl"), "x"), FileError);
+    int entries = 0;
+    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.Folder())) ++entries;
+    EXPECT_EQ(entries, 2);  // keep.krvl and sub: no temporary left behind
+}
+
+TEST(FuzzSeeds, AreFilesThisProgramWrites) {
+    const char* source = std::getenv("KORVEL_SOURCE_DIR");
+    if (source == nullptr) GTEST_SKIP() << "KORVEL_SOURCE_DIR is not set";
+    const std::string seeds = std::string(source) + "/tests/fuzz/seeds/";
+    EXPECT_EQ(test::ReadAll(seeds + "project/default.krvl"), EncodeProject(ProjectRecordsOf(DefaultPanelState())));
+    EXPECT_EQ(test::ReadAll(seeds + "params/solid.krvlp"), ParamsFileText(DefaultPanelState(), "/home/user"));
+}
+
+}  // namespace
+}  // namespace korvel
