@@ -86,30 +86,6 @@ struct OcctReport {
     bool Has(const std::string& list, const std::string& name) const { return list.find(" " + name + " ") != std::string::npos; }
 };
 
-// The interpreter's plug-in loader wants unversioned library names, which the Debian package lacks: they
-// are linked in a private folder put on LD_LIBRARY_PATH for the child only, never in the system.
-struct OcctLinks {
-    test::TempDir folder;
-    fs::path dir;
-    OcctLinks() {
-        fs::path libs;
-        for (const char* d : {"/usr/lib/x86_64-linux-gnu", "/usr/lib/aarch64-linux-gnu", "/usr/lib64", "/usr/lib"})
-            if (libs.empty() && fs::exists(fs::path(d) / "libTKernel.so.7")) libs = d;
-        if (libs.empty() || !test::ToolOnPath("occt-draw") || folder.Folder().empty()) return;
-        dir = folder.Folder();
-        std::error_code ec;
-        for (const auto& e : fs::directory_iterator(libs, ec)) {
-            const std::string name = e.path().filename().string();
-            if (name.rfind("libTK", 0) == 0 && name.size() > 5 && name.ends_with(".so.7")) fs::create_symlink(e.path(), dir / name.substr(0, name.size() - 2), ec);
-        }
-    }
-};
-
-const fs::path& OcctDir() {
-    static OcctLinks links;
-    return links.dir;
-}
-
 // The text the interpreter printed for one command, between markers ("KRV_ERROR ..." when it failed).
 std::string Between(const std::string& log, const std::string& name) {
     const auto b = log.find("KRV_BEGIN " + name + "\n"), e = log.find("KRV_END " + name);
@@ -118,7 +94,7 @@ std::string Between(const std::string& log, const std::string& name) {
 
 OcctReport ReadBack(const std::string& path) {
     OcctReport r;
-    const fs::path script = OcctDir() / "read.tcl";
+    const fs::path script = test::OcctDir() / "read.tcl";
     std::ofstream s(script);
     s << "pload MODELING OCAFKERNEL XDE\n";
     const std::string reader = path.ends_with(".igs") ? "ReadIges" : "ReadStep";
@@ -130,7 +106,7 @@ OcctReport ReadBack(const std::string& path) {
         s << "puts \"KRV_BEGIN " << name << "\"\nif {[catch {set r [" << command << "]} e]} { puts \"KRV_ERROR $e\" } else { puts $r }\nputs \"KRV_END " << name << "\"\n";
     s.close();
     const char* old = std::getenv("LD_LIBRARY_PATH");
-    r.Log = test::RunCommand("cd '" + OcctDir().string() + "' && LD_LIBRARY_PATH='" + OcctDir().string() + (old && *old ? std::string(":") + old : "") +
+    r.Log = test::RunCommand("cd '" + test::OcctDir().string() + "' && LD_LIBRARY_PATH='" + test::OcctDir().string() + (old && *old ? std::string(":") + old : "") +
                              "' timeout 600 occt-draw -b -f '" + script.string() + "'").second;
     r.Read = Between(r.Log, "READ").find("KRV_ERROR") == std::string::npos && Between(r.Log, "SHAPE").find("KRV_ERROR") == std::string::npos;
     if (!r.Read) return r;
@@ -155,7 +131,7 @@ OcctReport ReadBack(const std::string& path) {
 }
 
 #define REQUIRE_OCCT() \
-    if (OcctDir().empty()) GTEST_SKIP() << "occt-draw is not installed (scripts/install-deps installs it)"
+    if (test::OcctDir().empty()) GTEST_SKIP() << "occt-draw is not installed (scripts/install-deps installs it)"
 
 TEST(Occt, TinyTubeWithACutPlaneIsReadAsThreeValidColouredFacesOfItsClosedFormSize) {
     REQUIRE_OCCT();

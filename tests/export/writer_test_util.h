@@ -22,6 +22,8 @@
 
 namespace korvel::test {
 
+namespace fs = std::filesystem;
+
 inline ClockReading FixedClock() { return ClockReading{LocalDateTime{2026, 12, 5, 17, 58, 53}, 60}; }
 
 inline std::string ReadAll(const std::string& path) {
@@ -72,6 +74,43 @@ inline std::pair<int, std::string> RunCommand(const std::string& command) {
     std::array<char, 4096> buffer{};
     for (std::size_t n; (n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0;) out.append(buffer.data(), n);
     return {::pclose(pipe), out};
+}
+
+// The interpreter's plug-in loader wants unversioned library names, which the Debian package lacks: they
+// are linked in a private folder put on LD_LIBRARY_PATH for the child only, never in the system.
+struct OcctLinks {
+    TempDir folder;
+    fs::path dir;
+    OcctLinks() {
+        fs::path libs;
+        for (const char* d : {"/usr/lib/x86_64-linux-gnu", "/usr/lib/aarch64-linux-gnu", "/usr/lib64", "/usr/lib"})
+            if (libs.empty() && fs::exists(fs::path(d) / "libTKernel.so.7")) libs = d;
+        if (libs.empty() || !ToolOnPath("occt-draw") || folder.Folder().empty()) return;
+        dir = folder.Folder();
+        std::error_code ec;
+        for (const auto& e : fs::directory_iterator(libs, ec)) {
+            const std::string name = e.path().filename().string();
+            if (name.rfind("libTK", 0) == 0 && name.size() > 5 && name.ends_with(".so.7")) fs::create_symlink(e.path(), dir / name.substr(0, name.size() - 2), ec);
+        }
+    }
+};
+
+inline const fs::path& OcctDir() {
+    static OcctLinks links;
+    return links.dir;
+}
+
+// OpenCASCADE's verdict on a STEP or IGES file: read into one shape that its checker finds valid.
+inline bool OcctReadsValidShape(const std::string& path) {
+    const fs::path script = OcctDir() / "check.tcl";
+    std::ofstream(script) << "pload MODELING OCAFKERNEL XDE\n"
+                          << (path.ends_with(".igs") || path.ends_with(".iges") ? "ReadIges" : "ReadStep") << " D \""
+                          << fs::absolute(path).string() << "\"\nXGetOneShape s D\nputs [checkshape s]\n";
+    const char* old = std::getenv("LD_LIBRARY_PATH");
+    const std::string log = RunCommand("cd '" + OcctDir().string() + "' && LD_LIBRARY_PATH='" + OcctDir().string() +
+                                       (old && *old ? std::string(":") + old : "") + "' timeout 600 occt-draw -b -f '" +
+                                       script.string() + "'").second;
+    return log.find("This shape seems to be valid") != std::string::npos;
 }
 
 // A flared half tube in two patches: rows along X over [0, 2], columns sweeping a half circle of radius

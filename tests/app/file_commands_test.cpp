@@ -1,0 +1,177 @@
+// file_commands_test.cpp — the window's files as a new user meets them: save and open a project, run a parameter file, export every format.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QComboBox>
+#include <QDropEvent>
+#include <QLabel>
+#include <QMimeData>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <regex>
+
+#include "app/app_test_support.h"
+#include "app/main_window.h"
+#include "app/scroll_bar.h"
+#include "export/writer_test_util.h"
+
+namespace korvel {
+namespace {
+
+namespace fs = std::filesystem;
+
+class Files : public ::testing::Test {
+protected:
+    void SetUp() override {
+        testing::EnsureApplication();
+        w = std::make_unique<TForm1>(prompter);
+        w->show();
+        QApplication::processEvents();
+    }
+    void TearDown() override {
+        w->ProjectSaved = true;
+        w.reset();
+    }
+    QString Path(const std::string& name) { return QString::fromStdString(dir.File(name)); }
+    void SaveAs(const std::string& name, int entry) { prompter.saveChoices.push_back({Path(name), entry}); w->ActSaveAs->trigger(); }
+    static std::uintmax_t Size(const QString& p) {
+        std::error_code ec;
+        return fs::file_size(p.toStdString(), ec);
+    }
+
+    test::TempDir dir;
+    testing::ScriptedPrompter prompter;
+    std::unique_ptr<TForm1> w;
+};
+
+TEST_F(Files, ProjectSavedChangedAndOpenedComesBackWhole) {
+    w->SetParamValue(2, nullptr, 44.123);
+    w->ActWing->trigger();
+    const auto params = w->Params;
+    const PanelState saved = w->CapturePanel();
+    SaveAs("a.krvl", 1);
+    EXPECT_EQ(Size(Path("a.krvl")), 774u);
+    EXPECT_EQ(w->windowTitle(), "korvel - a");
+    EXPECT_TRUE(w->ProjectSaved);
+    // Change things, then open the file again: everything is back, and closing asks nothing.
+    w->BarOf(Bar::X0)->SetPosition(1000);
+    w->ActWing->trigger();
+    prompter.answers = {QMessageBox::No};  // do not save the changes
+    prompter.openNames.push_back(Path("a.krvl"));
+    w->ActOpen->trigger();
+    EXPECT_EQ(w->Params, params);
+    EXPECT_TRUE(w->ActWing->isChecked());
+    EXPECT_EQ(w->CapturePanel().Positions, saved.Positions);
+    EXPECT_TRUE(w->ProjectSaved);
+    prompter.asked.clear();
+    EXPECT_TRUE(w->close());
+    EXPECT_TRUE(prompter.asked.empty());
+}
+
+TEST_F(Files, ADamagedProjectIsRefusedAndChangesNothing) {
+    SaveAs("good.krvl", 1);
+    std::string bytes = test::ReadAll(dir.File("good.krvl"));
+    test::WriteWholeFile(dir.File("cut.krvl"), bytes.substr(0, 101));
+    w->BarOf(Bar::TEA)->SetPosition(5000);
+    const PanelState before = w->CapturePanel();
+    const QString title = w->windowTitle();
+    prompter.answers = {QMessageBox::No};  // leave the changes unsaved
+    w->FormDropFiles({Path("cut.krvl")});
+    ASSERT_FALSE(prompter.asked.empty());
+    EXPECT_EQ(prompter.asked.back().icon, QMessageBox::Critical);
+    EXPECT_EQ(w->CapturePanel(), before);
+    EXPECT_EQ(w->windowTitle(), title);
+    EXPECT_FALSE(w->ProjectSaved);
+    // Dropped files: the extension in capitals still opens; only the first of several; a .txt does nothing.
+    fs::copy_file(dir.File("good.krvl"), dir.File("UP.KRVL"));
+    prompter.answers = {QMessageBox::No};
+    w->FormDropFiles({Path("UP.KRVL"), Path("cut.krvl")});
+    EXPECT_EQ(w->BarOf(Bar::TEA)->Position(), 4400);
+    EXPECT_EQ(w->windowTitle(), "korvel - UP");
+    w->FormDropFiles({Path("notes.txt")});
+    EXPECT_EQ(w->windowTitle(), "korvel - UP");
+}
+
+TEST_F(Files, ParameterFileRunsItsBatchWithoutTouchingTheWindow) {
+    SaveAs("p.krvl", 2);  // the parameter entry writes the .krvlp name
+    ASSERT_TRUE(fs::exists(dir.File("p.krvlp")));
+    std::string text = test::ReadAll(dir.File("p.krvlp"));
+    text = std::regex_replace(text, std::regex("file=.*"), "file=" + dir.File("batch.stl"));
+    test::WriteWholeFile(dir.File("p.krvlp"), text);
+    const PanelState before = w->CapturePanel();
+    const std::string info = w->InfoText;
+    const int pos = w->HistoryRing.Pos();
+    const QString title = w->windowTitle();
+    w->FormDropFiles({Path("p.krvlp")});
+    EXPECT_EQ(Size(Path("batch.stl")), 84u + 50u * static_cast<std::uintmax_t>(w->Model.TriangleLast + 1));
+    EXPECT_TRUE(w->StatusPanel0->text().startsWith("Exported"));
+    PanelState after = w->CapturePanel();
+    after.Status = before.Status;
+    EXPECT_EQ(after, before);
+    EXPECT_EQ(w->InfoText, info);
+    EXPECT_EQ(w->HistoryRing.Pos(), pos);
+    EXPECT_EQ(w->windowTitle(), title);
+}
+
+TEST_F(Files, EveryExportOpensInItsReader) {
+    prompter.dialogs.push_back([](QDialog&) { return false; });  // IGES options cancelled: nothing written
+    SaveAs("c.igs", 3);
+    EXPECT_FALSE(fs::exists(dir.File("c.igs")));
+    prompter.dialogs.push_back([](QDialog& d) {
+        d.findChild<QComboBox*>()->setCurrentIndex(5);  // mils, kept for the rest of the run
+        return true;
+    });
+    SaveAs("m.igs", 3);
+    EXPECT_EQ(w->Options.Iges.IgesUnitName, "MIL");
+    SaveAs("m.stp", 4);
+    SaveAs("m.obj", 5);
+    SaveAs("m", 6);  // a bare name takes the entry's extension
+    EXPECT_EQ(w->windowTitle(), "korvel - m");
+    for (const char* f : {"m.igs", "m.stp", "m.obj", "m.stl"}) EXPECT_TRUE(fs::exists(dir.File(f))) << f;
+    if (test::ToolOnPath("admesh")) {
+        const auto [status, out] = test::RunCommand("admesh '" + dir.File("m.stl") + "'");
+        EXPECT_EQ(status, 0);
+        EXPECT_TRUE(std::regex_search(out, std::regex("Backwards edges +: +0\\n"))) << out;
+    }
+    if (!test::OcctDir().empty()) {
+        for (const char* f : {"m.igs", "m.stp"}) EXPECT_TRUE(test::OcctReadsValidShape(dir.File(f))) << f;
+    }
+    // Replacing asks once; No writes nothing.
+    const auto stamp = fs::last_write_time(dir.File("m.stp"));
+    prompter.answers = {QMessageBox::No};
+    SaveAs("m.stp", 4);
+    EXPECT_EQ(prompter.asked.back().text, "m.stp already exists.\nDo you want to replace it?");
+    EXPECT_EQ(fs::last_write_time(dir.File("m.stp")), stamp);
+
+    // 2D: the point files; STL is refused with a message and no file.
+    w->Act3D->trigger();
+    EXPECT_EQ(prompter.saveFilters.back().size(), 6);
+    SaveAs("s.stl", 6);
+    EXPECT_EQ(prompter.saveFilters.back().size(), 8);
+    EXPECT_EQ(prompter.asked.back().text, "Please activate first 3D mode.");
+    EXPECT_FALSE(fs::exists(dir.File("s.stl")));
+    SaveAs("s.krvl", 7);
+    SaveAs("s.txt", 8);
+    SaveAs("s.stp", 4);
+    EXPECT_TRUE(fs::exists(dir.File("s.dat")) && fs::exists(dir.File("s.txt")) && fs::exists(dir.File("s.stp")));
+    if (!test::OcctDir().empty()) {
+        EXPECT_TRUE(test::OcctReadsValidShape(dir.File("s.stp")));
+    }
+    EXPECT_FALSE(w->ProjectSaved);  // exports never mark the project saved
+}
+
+TEST_F(Files, ACommandLinePathOpensAfterTheFirstActivation) {
+    SaveAs("cli.krvl", 1);
+    w->ProjectSaved = true;
+    w.reset();
+    w = std::make_unique<TForm1>(prompter, QStringList{Path("cli.krvl")});
+    w->show();
+    QApplication::processEvents();
+    EXPECT_EQ(w->windowTitle(), "korvel - cli");
+    EXPECT_EQ(w->CurrentFileName, Path("cli.krvl"));
+}
+
+}  // namespace
+}  // namespace korvel
