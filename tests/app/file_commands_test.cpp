@@ -68,6 +68,14 @@ TEST_F(Files, ProjectSavedChangedAndOpenedComesBackWhole) {
     prompter.asked.clear();
     EXPECT_TRUE(w->close());
     EXPECT_TRUE(prompter.asked.empty());
+    // Yes in the save prompt writes the project, then the window may close.
+    w->show();
+    w->BarOf(Bar::TEA)->SetPosition(5000);
+    prompter.answers = {QMessageBox::Yes};
+    EXPECT_TRUE(w->close());
+    prompter.openNames.push_back(Path("a.krvl"));
+    w->ActOpen->trigger();
+    EXPECT_EQ(w->BarOf(Bar::TEA)->Position(), 5000);
 }
 
 TEST_F(Files, ADamagedProjectIsRefusedAndChangesNothing) {

@@ -215,6 +215,10 @@ TEST_F(Window, TwoDimensionalTunnelDrawsThePressurePlotAndRedrawsOnResize) {
     EXPECT_NE(w->InfoText.find("Cl"), std::string::npos);
     const QImage before = w->DrawBitmap.Image().copy();
     EXPECT_EQ(before.size(), w->ImgBox->size());
+    int curve = 0;  // the upper surface's pressure curve is drawn in pure green
+    for (int y = 0; y < before.height(); ++y)
+        for (int x = 0; x < before.width(); ++x) curve += before.pixelColor(x, y) == QColor(0, 255, 0);
+    EXPECT_GT(curve, 200);
     testing::SaveScreenshot(w->grab().toImage(), "window_offscreen_2d_tunnel");
     // Many resize events, one rebuild per turn of the event loop, at the new size.
     w->resize(w->width() + 120, w->height() + 60);
