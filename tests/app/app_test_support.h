@@ -1,6 +1,8 @@
 // app_test_support.h — what the window tests share: one application object, screenshots, and a prompter that plays a script.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
@@ -10,10 +12,12 @@
 
 #include <deque>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "app/main_window.h"
 #include "app/prompter.h"
 
 namespace korvel::testing {
@@ -98,6 +102,24 @@ public:
         if (c.entry == 0) return std::nullopt;
         return c;
     }
+};
+
+// A shown main window answering from a script; closing at the end asks nothing.
+class WindowFixture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        EnsureApplication();
+        w = std::make_unique<TForm1>(prompter);
+        w->show();
+        QApplication::processEvents();
+    }
+    void TearDown() override {
+        w->ProjectSaved = true;
+        w.reset();
+    }
+
+    ScriptedPrompter prompter;
+    std::unique_ptr<TForm1> w;
 };
 
 }  // namespace korvel::testing

@@ -22,18 +22,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class Files : public ::testing::Test {
+class Files : public testing::WindowFixture {
 protected:
-    void SetUp() override {
-        testing::EnsureApplication();
-        w = std::make_unique<TForm1>(prompter);
-        w->show();
-        QApplication::processEvents();
-    }
-    void TearDown() override {
-        w->ProjectSaved = true;
-        w.reset();
-    }
     QString Path(const std::string& name) { return QString::fromStdString(dir.File(name)); }
     void SaveAs(const std::string& name, int entry) { prompter.saveChoices.push_back({Path(name), entry}); w->ActSaveAs->trigger(); }
     static std::uintmax_t Size(const QString& p) {
@@ -42,8 +32,6 @@ protected:
     }
 
     test::TempDir dir;
-    testing::ScriptedPrompter prompter;
-    std::unique_ptr<TForm1> w;
 };
 
 TEST_F(Files, ProjectSavedChangedAndOpenedComesBackWhole) {

@@ -27,18 +27,8 @@ namespace {
 
 using testing::ScriptedPrompter;
 
-class Window : public ::testing::Test {
+class Window : public testing::WindowFixture {
 protected:
-    void SetUp() override {
-        testing::EnsureApplication();
-        w = std::make_unique<TForm1>(prompter);
-        w->show();
-        QApplication::processEvents();
-    }
-    void TearDown() override {
-        w->ProjectSaved = true;  // no prompt on the way out
-        w.reset();
-    }
     THScrollBar* Bar_(Bar b) { return w->BarOf(b); }
     QString Title(Box b) { return w->BoxOf(b)->title(); }
     bool Shown(Box b) { return !w->BoxOf(b)->isHidden(); }
@@ -50,9 +40,6 @@ protected:
         QTest::mousePress(bar, Qt::LeftButton, {}, at);
         QTest::mouseRelease(bar, Qt::LeftButton, {}, at);
     }
-
-    ScriptedPrompter prompter;
-    std::unique_ptr<TForm1> w;
 };
 
 TEST_F(Window, StartsWithTheDefaultBodyBuiltTwiceAndTheFirstCaptions) {

@@ -17,21 +17,16 @@
 namespace korvel {
 namespace {
 
-class RealWindow : public ::testing::Test {
+class RealWindow : public testing::WindowFixture {
 protected:
     static void SetUpTestSuite() {
         testing::EnsureApplication();
         InitGLModule();
     }
     void SetUp() override {
-        w = std::make_unique<TForm1>(prompter);
-        w->show();
+        WindowFixture::SetUp();
         w->activateWindow();
         Settle();
-    }
-    void TearDown() override {
-        w->ProjectSaved = true;
-        w.reset();
     }
     void Settle() {
         for (int i = 0; i < 5; ++i) QApplication::processEvents();
@@ -51,8 +46,6 @@ protected:
         return 4.0 * n / (view.width() * view.height());
     }
 
-    testing::ScriptedPrompter prompter;
-    std::unique_ptr<TForm1> w;
 };
 
 TEST_F(RealWindow, EachModeShowsItsModel) {
