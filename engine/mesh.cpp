@@ -60,6 +60,7 @@ CutPlacement NormalizeGrid(ModelState& m, int32_t sign, const std::array<int32_t
     m.NaturalSize = extent;
     m.FittedSize = extent;
     m.GridSize = extent;
+    m.ScaleFactor = Vec3d{1.0, 1.0, 1.0};  // the grid's own size until a fit scales it
     for (int axis = 0; axis < 3; ++axis) {
         const double e = AxisValue(extent, axis);
         double& position = cuts.Position[At(axis)];
