@@ -127,9 +127,15 @@ TEST(StlAdmesh, ReadsEveryClosedConfigurationCleanWithTheModelsVolume) {
         reversed.vs3 = 1;
         reversed.tx3 = 0.05;  // a modifier set on, in the other direction
         cases.push_back({kind + " with set 1 reversed", reversed});
+        BuildInputs bent = test::Solid(wing);  // a set-1 bend that turns the grid inside out
+        std::tie(bent.tx3, bent.tz3, bent.kt3, bent.kc3, bent.nm3, bent.vs3) = std::tuple(0.5, 0.5, 0.0, 1.0, 0.5, 1);
+        cases.push_back({kind + " bent by set 1", bent});
         cases.push_back({kind + " cut three ways", test::Solid(wing, 0.7, 0.6, 0.5)});
         cases.push_back({kind + " cut and mirrored", test::Solid(wing, 1.0, 0.5, 1.0, true)});
     }
+    BuildInputs cambered = test::Solid(true);  // strong camber
+    std::tie(cambered.y0, cambered.rc2) = std::tuple(0.4446, 0.7899);
+    cases.push_back({"wing of strong camber", cambered});
     TempDir dir;
     int k = 0;
     for (const auto& [name, in] : cases) {
