@@ -66,7 +66,9 @@ void CheckBuildInputs(const ModelState& m, const BuildInputs& in, const Canvas& 
     const int32_t maxCount = solid ? kMaxCountSolid : kMaxCount2D;
     Whole("nX", in.nX, kMinCount, maxCount);
     Whole("mYZ", in.mYZ, kMinCount, maxCount);
-    Whole("offset count", in.OffsetCount, kMinCount, maxCount);
+    // The batch run passes the previous build's row count here, which a 2D build may have left above the
+    // solid limit; the count only sizes a small table.
+    Whole("offset count", in.OffsetCount, kMinCount, kMaxCount2D);
     Whole("canvas width", in.CanvasWidth, 0, kMaxCanvas);
     Whole("canvas height", in.CanvasHeight, 0, kMaxCanvas);
     Whole("canvas bitmap width", canvas.Width(), 0, kMaxCanvas);

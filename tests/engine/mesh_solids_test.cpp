@@ -169,7 +169,7 @@ TEST(MeshSolids, BentAndCamberedSolidsFaceOutward) {
     std::vector<BuildInputs> cases;
     for (int bits = 0; bits < 128; ++bits) {
         BuildInputs in;
-        in.nX = in.mYZ = 16;
+        in.nX = in.mYZ = 8;
         in.ActWing = bits & 1;
         in.vs3 = (bits >> 1) & 1;
         in.tx3 = bits & 4 ? 2.0 : 0.05;
