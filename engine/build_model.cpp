@@ -25,14 +25,22 @@ namespace {
 
 // Everything a build derives goes back to the state before the first build, so that no result depends on
 // the build before: only the requested dimensions (set outside the build) and the solver's cache (which
-// answers exactly as a fresh solve) stay.
-void ResetDerivedState(ModelState& m) {
+// answers exactly as a fresh solve) stay. A solid build sizes and fills the whole grid and its tangent
+// tables afresh, so their memory is handed on to it rather than released and faulted in again.
+void ResetDerivedState(ModelState& m, bool solid) {
     ModelState fresh;
     fresh.LengthX = m.LengthX;
     fresh.WidthY = m.WidthY;
     fresh.HeightZ = m.HeightZ;
     fresh.KeepProportions = m.KeepProportions;
     fresh.SolverCache = std::move(m.SolverCache);
+    if (solid) {
+        for (array2Df ModelState::*a : {&ModelState::GridX, &ModelState::GridY, &ModelState::GridZ, &ModelState::EdgeTangentX,
+                                        &ModelState::EdgeTangentY, &ModelState::EdgeTangentZ, &ModelState::CurveTangentX,
+                                        &ModelState::CurveTangentY, &ModelState::CurveTangentZ}) {
+            fresh.*a = std::move(m.*a);
+        }
+    }
     m = std::move(fresh);
 }
 
@@ -85,7 +93,7 @@ void BuildAirfoil2D(ModelState& m, const BuildInputs& in, Canvas& canvas, std::s
 
 void BuildModel(ModelState& m, const BuildInputs& in, Canvas& canvas, std::string& info) {
     CheckBuildInputs(m, in, canvas);  // a rejected build leaves the previous model as it was
-    ResetDerivedState(m);
+    ResetDerivedState(m, in.Act3D || in.ActCutSec);
     CleanupOnExit cleanup(m);
     FreeWorkArrays(m, 2);
 
