@@ -179,9 +179,11 @@ void DrawAirfoil(ModelState& m, Canvas& canvas, int32_t W, int32_t H, bool tunne
     const int32_t ch = m.CanvasHeight;
 
     const bool pressurePlot = tunnel && ns < 640;
+    // A section without thickness (flattened to its chord) has no flow solution: nothing to plot or show.
+    const bool solved = pressurePlot && std::isfinite(Cl) && std::isfinite(Cd);
     float cmin = 0.0f;
     const bool drawable = cw > 0 && ch > 0;
-    const bool plot = drawable && pressurePlot && LowestFiniteCp(m, cmin);
+    const bool plot = drawable && solved && LowestFiniteCp(m, cmin);
     const double t = AOA * std::numbers::pi / 180.0;
 
     Font(canvas, kWhite);
@@ -220,10 +222,13 @@ void DrawAirfoil(ModelState& m, Canvas& canvas, int32_t W, int32_t H, bool tunne
             canvas.Text(textX, RoundToInt(1.5 * h), " LOWER SURFACE");
         }
         if (pressurePlot) {
-            // Shown whenever the solver ran, also when it gave nothing finite to plot.
             Font(canvas, kWhite);
-            canvas.Text(textX, RoundToInt(2.5 * h), " Cl = " + FloatToText(Cl));
-            canvas.Text(textX, RoundToInt(3.5 * h), " Cd = " + FloatToText(Cd));
+            if (solved) {
+                canvas.Text(textX, RoundToInt(2.5 * h), " Cl = " + FloatToText(Cl));
+                canvas.Text(textX, RoundToInt(3.5 * h), " Cd = " + FloatToText(Cd));
+            } else {
+                canvas.Text(textX, RoundToInt(2.5 * h), " No thickness to solve");
+            }
         }
     }
     array1Df().swap(m.CpValues);
@@ -239,8 +244,11 @@ void DrawAirfoil(ModelState& m, Canvas& canvas, int32_t W, int32_t H, bool tunne
 
     if (!info.empty()) info += '\n';
     info += "Height= " + FloatToText(sectionHeight * 100) + "%\nArea= " + FloatToText(area);
-    if (pressurePlot)
+    if (solved) {
         info += "\nCl= " + FloatToText(Cl) + "\nCd= " + FloatToText(Cd) + "\nAOA= " + FloatToText(AOA);
+    } else if (pressurePlot) {
+        info += "\nThe section has no thickness to solve: no Cl and Cd.\nAOA= " + FloatToText(AOA);
+    }
 }
 
 }  // namespace korvel

@@ -1,8 +1,11 @@
 // build_model.cpp — the build pipeline: counts, the body, wing and 2D paths, and the cleanup after them.
 #include "build_model.h"
 
+#include <utility>
+
 #include "airfoil_drawing.h"
 #include "build_paths.h"
+#include "input_guard.h"
 #include "mesh.h"
 #include "panel_solver.h"
 #include "section.h"
@@ -12,10 +15,34 @@
 namespace korvel {
 
 int32_t RoundCountUp(int32_t count, int32_t step) {
-    return count + ((step - count % step) % step);
+    // Widened, so that a count near the int32 limit cannot overflow; what does not fit stays at the limit.
+    const int64_t c = count;
+    const int64_t up = c + ((step - c % step) % step);
+    return up > INT32_MAX ? INT32_MAX : static_cast<int32_t>(up);
 }
 
 namespace {
+
+// Everything a build derives goes back to the state before the first build, so that no result depends on
+// the build before: only the requested dimensions (set outside the build) and the solver's cache (which
+// answers exactly as a fresh solve) stay. A solid build sizes and fills the whole grid and its tangent
+// tables afresh, so their memory is handed on to it rather than released and faulted in again.
+void ResetDerivedState(ModelState& m, bool solid) {
+    ModelState fresh;
+    fresh.LengthX = m.LengthX;
+    fresh.WidthY = m.WidthY;
+    fresh.HeightZ = m.HeightZ;
+    fresh.KeepProportions = m.KeepProportions;
+    fresh.SolverCache = std::move(m.SolverCache);
+    if (solid) {
+        for (array2Df ModelState::*a : {&ModelState::GridX, &ModelState::GridY, &ModelState::GridZ, &ModelState::EdgeTangentX,
+                                        &ModelState::EdgeTangentY, &ModelState::EdgeTangentZ, &ModelState::CurveTangentX,
+                                        &ModelState::CurveTangentY, &ModelState::CurveTangentZ}) {
+            fresh.*a = std::move(m.*a);
+        }
+    }
+    m = std::move(fresh);
+}
 
 // Frees what the build leaves behind, whether it finished or an error is passing through.
 class CleanupOnExit {
@@ -65,6 +92,8 @@ void BuildAirfoil2D(ModelState& m, const BuildInputs& in, Canvas& canvas, std::s
 }  // namespace
 
 void BuildModel(ModelState& m, const BuildInputs& in, Canvas& canvas, std::string& info) {
+    CheckBuildInputs(m, in, canvas);  // a rejected build leaves the previous model as it was
+    ResetDerivedState(m, in.Act3D || in.ActCutSec);
     CleanupOnExit cleanup(m);
     FreeWorkArrays(m, 2);
 
@@ -79,8 +108,9 @@ void BuildModel(ModelState& m, const BuildInputs& in, Canvas& canvas, std::strin
             v.UpperRoundedTrailingEdge = 0.0;
             v.LowerRoundedTrailingEdge = 0.0;
         }
-        // The grid of the wing or the body; s is the winding sign the mesh applies to Y.
-        const int32_t s = v.ActWing ? BuildWingModel(m, v) : BuildBodyModel(m, v);
+        // The grid of the wing or the body; s is the winding sign the mesh applies to Y, turned where the
+        // grid as a whole would otherwise face inward.
+        const int32_t s = OutwardSign(m, v.ActWing ? BuildWingModel(m, v) : BuildBodyModel(m, v));
         ClearCutPlanes(m);
         const CutPlacement cuts =
             BuildMesh(m, s, v.tX, v.tY, v.tZ, v.ActCutSec, v.ActMirror, v.ActAxes, v.csX, v.csY, v.csZ);

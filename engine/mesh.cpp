@@ -60,6 +60,7 @@ CutPlacement NormalizeGrid(ModelState& m, int32_t sign, const std::array<int32_t
     m.NaturalSize = extent;
     m.FittedSize = extent;
     m.GridSize = extent;
+    m.ScaleFactor = Vec3d{1.0, 1.0, 1.0};  // the grid's own size until a fit scales it
     for (int axis = 0; axis < 3; ++axis) {
         const double e = AxisValue(extent, axis);
         double& position = cuts.Position[At(axis)];
@@ -136,6 +137,47 @@ void TriangulateGrid(ModelState& m) {
             }
         }
     }
+}
+
+namespace {
+
+// Six times the signed volume of the tetrahedron (r, a, b, c), in double.
+double Volume6(const Vec3d& r, const Vec3d& a, const Vec3d& b, const Vec3d& c) {
+    const double ax = a.x - r.x, ay = a.y - r.y, az = a.z - r.z;
+    const double bx = b.x - r.x, by = b.y - r.y, bz = b.z - r.z;
+    const double cx = c.x - r.x, cy = c.y - r.y, cz = c.z - r.z;
+    return ax * (by * cz - bz * cy) + ay * (bz * cx - bx * cz) + az * (bx * cy - by * cx);
+}
+
+// The volume the grid encloses as TriangulateGrid meshes it (same diagonals), before any sign is applied.
+// Collapsed triangles add nothing, so they need no skipping.
+double GridVolume6(const ModelState& m) {
+    if (!GridHasPoints(m)) return 0.0;
+    const auto P = [&m](int32_t i, int32_t j) {
+        return Vec3d{m.GridX[At(i)][At(j)], m.GridY[At(i)][At(j)], m.GridZ[At(i)][At(j)]};
+    };
+    const Vec3d r = P(1, 1);  // measured from a grid point, so that the sum keeps its digits
+    double v = 0.0;
+    for (int32_t i = 1; i <= m.GridM; ++i) {
+        for (int32_t j = 1; j <= m.GridN; ++j) {
+            const Vec3d p00 = P(i, j), p10 = P(i + 1, j), p11 = P(i + 1, j + 1), p01 = P(i, j + 1);
+            if ((i % 2) == (j % 2)) {
+                v += Volume6(r, p00, p10, p11) + Volume6(r, p00, p11, p01);
+            } else {
+                v += Volume6(r, p01, p00, p10) + Volume6(r, p01, p10, p11);
+            }
+        }
+    }
+    return v;
+}
+
+}  // namespace
+
+int32_t OutwardSign(const ModelState& m, int32_t s) {
+    // Which way the builders and the grid modifier leave the surface facing is not knowable from any one
+    // point (a bend can turn part of a ring over); the volume of the whole closed grid is.
+    const double v = GridVolume6(m);
+    return (v < 0.0 && s > 0) || (v > 0.0 && s < 0) ? -s : s;
 }
 
 void ReplaceTriangles(ModelState& m) {

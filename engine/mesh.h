@@ -23,6 +23,10 @@ struct CutPlacement {
 CutPlacement BuildMesh(ModelState& m, int32_t sign, int32_t tX, int32_t tY, int32_t tZ, bool cutSection,
                        bool mirror, bool axes, double csX, double csY, double csZ);
 
+// The winding sign to hand to BuildMesh: s itself when the grid, meshed with it, encloses a positive
+// volume (or none at all), otherwise -s. The sign mirrors the grid in Y, which reverses its volume.
+int32_t OutwardSign(const ModelState& m, int32_t s);
+
 // No cut plane present.
 void ClearCutPlanes(ModelState& m);
 

@@ -399,6 +399,10 @@ void TriangulatePolygon(arrayOfVertex& verts, int32_t n, int32_t& count, arrayOf
                         arrayOfLongInt& I3) {
     count = 0;
     if (n < 3) return;
+    // No ear test can decide anything about a corner that is not a number: such an outline gets no cap.
+    for (int32_t k = 0; k < n; ++k) {
+        if (!std::isfinite(verts[At(k)].x) || !std::isfinite(verts[At(k)].y)) return;
+    }
     // The ear flags of the whole outline are what InitEars gives; they are worked out on a copy of the
     // untouched outline when the scan first reaches a corner, since most corners are clipped or updated
     // before it ever does.

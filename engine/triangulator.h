@@ -34,9 +34,10 @@ int32_t FindStartVertex(const arrayOfVertex& verts, int32_t last);
 
 // Triangulates corners 0..n-1 (n >= 3), linked by next/prev, simple and counter-clockwise. Triangle k
 // is (I1[k], I2[k], I3[k]) = (previous corner, ear corner, next corner), with the polygon's orientation.
-// The index arrays must hold n - 2 entries. count always ends at n - 2: when a pass finds no ear (rounding
-// in slivers, or an outline that is not simple or not counter-clockwise) it clips the first corner that
-// does not turn clockwise, so every outline edge still belongs to exactly one triangle.
+// The index arrays must hold n - 2 entries. count ends at n - 2 for a finite outline: when a pass finds no
+// ear (rounding in slivers, or an outline that is not simple or not counter-clockwise) it clips the first
+// corner that does not turn clockwise, so every outline edge still belongs to exactly one triangle. An
+// outline with a corner that is not finite yields no triangle (count 0).
 void TriangulatePolygon(arrayOfVertex& verts, int32_t n, int32_t& count, arrayOfLongInt& I1, arrayOfLongInt& I2,
                         arrayOfLongInt& I3);
 

@@ -11,6 +11,12 @@ namespace korvel {
 
 const std::array<const char*, 2> CurveNames = {"UpperSrf", "LowerSrf"};
 
+void CheckSomethingLeft(const ModelState& m) {
+    if (m.TriangleLast >= 0 && !m.Triangles.empty()) return;
+    throw ExportError("The cut leaves nothing of the model to export: no surface and no triangle is left. "
+                      "No file was written.");
+}
+
 std::string FormatReal(double x) {
     if (x == 0.0) return "0.0";  // negative zero too
     char buf[400];  // the largest double in fixed notation with 13 decimals fits comfortably

@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "engine/model.h"
 #include "output_file.h"
 
 namespace korvel {
@@ -17,6 +18,9 @@ class ExportError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
+
+// Refuses, with ExportError, a 3D model whose cuts (or mirror) left no triangle: there is nothing to write.
+void CheckSomethingLeft(const ModelState& m);
 
 // The names of the two section curves: 0 the upper side, 1 the lower side.
 extern const std::array<const char*, 2> CurveNames;

@@ -114,6 +114,7 @@ std::vector<FittedSurface> FitModelSurfaces(const ModelState& m) {
     if (!anyPatch && !anyCut) {
         throw ExportError("There is no surface model to export: build a body or a wing in 3D mode first.");
     }
+    CheckSomethingLeft(m);
     std::vector<FittedSurface> out;
     TNurbs f;
     if (anyPatch) {

@@ -1,6 +1,7 @@
 // step_writer.cpp — the exchange-file frame, surface faces with edges and styles, section curves, and the shared tail.
 #include "step_writer.h"
 
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <vector>
@@ -219,17 +220,54 @@ struct FaceIds {
     int32_t Vertex[8] = {0, 0, 0, 0, 0, 0, 0, 0};
 };
 
-bool SamePoint(const FittedSurface& s, int32_t u0, int32_t v0, int32_t u1, int32_t v1) {
-    return s.PX[u0][v0] == s.PX[u1][v1] && s.PY[u0][v0] == s.PY[u1][v1] && s.PZ[u0][v0] == s.PZ[u1][v1];
+// Whether the side of the control net at u = fixed (alongV) or v = fixed (along u) is one point. A grid row
+// or column that collapses (a pole, a closed edge) comes out of the fit a few units in the last place
+// apart, so the side counts as one point within a millionth of a millionth of the net's extent.
+bool CollapsedSide(const FittedSurface& s, bool alongV, int32_t fixed) {
+    const int32_t nu = s.NU + 2;
+    const int32_t nv = s.NV + 2;
+    double lo[3] = {s.PX[0][0], s.PY[0][0], s.PZ[0][0]};
+    double hi[3] = {lo[0], lo[1], lo[2]};
+    for (int32_t u = 0; u <= nu; ++u) {
+        for (int32_t v = 0; v <= nv; ++v) {
+            const double c[3] = {s.PX[u][v], s.PY[u][v], s.PZ[u][v]};
+            for (int a = 0; a < 3; ++a) {
+                lo[a] = std::fmin(lo[a], c[a]);
+                hi[a] = std::fmax(hi[a], c[a]);
+            }
+        }
+    }
+    const double extent = std::fmax(hi[0] - lo[0], std::fmax(hi[1] - lo[1], hi[2] - lo[2]));
+    const double tolerance = 1e-12 * extent;
+    const int32_t u0 = alongV ? fixed : 0;
+    const int32_t v0 = alongV ? 0 : fixed;
+    for (int32_t k = 1; k <= (alongV ? nv : nu); ++k) {
+        const int32_t u = alongV ? fixed : k;
+        const int32_t v = alongV ? k : fixed;
+        const double d = std::fabs(s.PX[u][v] - s.PX[u0][v0]) + std::fabs(s.PY[u][v] - s.PY[u0][v0]) +
+                         std::fabs(s.PZ[u][v] - s.PZ[u0][v0]);
+        if (!(d <= tolerance)) return false;
+    }
+    return true;
 }
 
 FaceIds WriteFaceGeometry(StepRecords& r, const FittedSurface& s) {
     FaceIds ids;
     const int32_t nu = s.NU + 2;  // last u index of the net
     const int32_t nv = s.NV + 2;
+    // Sides in edge order: v = 0, u = end, v = end, u = 0. A collapsed side is written as the one point it
+    // stands for, so that the edges meeting there end on exactly the same place.
+    const bool collapsed[4] = {CollapsedSide(s, false, 0), CollapsedSide(s, true, nu), CollapsedSide(s, false, nv),
+                               CollapsedSide(s, true, 0)};
     const int32_t first = r.Next();
     for (int32_t u = 0; u <= nu; ++u) {
-        for (int32_t v = 0; v <= nv; ++v) r.Write(PointRecord(s.PX[u][v], s.PY[u][v], s.PZ[u][v]));
+        for (int32_t v = 0; v <= nv; ++v) {
+            int32_t pu = u;
+            int32_t pv = v;
+            if ((u == 0 && collapsed[3]) || (u == nu && collapsed[1])) pv = 0;
+            if ((v == 0 && collapsed[0]) || (v == nv && collapsed[2])) pu = 0;
+            r.Write(PointRecord(s.PX[pu][pv], s.PY[pu][pv], s.PZ[pu][pv]));
+        }
     }
     const auto P = [&](int32_t u, int32_t v) { return first + u * (nv + 1) + v; };
 
@@ -258,36 +296,54 @@ FaceIds WriteFaceGeometry(StepRecords& r, const FittedSurface& s) {
     r.Add("),(");
     AddKnotValues(r, s.VKnots, runsV, false);
     r.End("),.UNSPECIFIED.);");
+    const int32_t plane = r.Write(
+        "=(GEOMETRIC_REPRESENTATION_CONTEXT(2)PARAMETRIC_REPRESENTATION_CONTEXT()REPRESENTATION_CONTEXT('2D SPACE',''));");
 
     // Boundary edges: along v = 0, along u = end, back along v = end, back along u = 0. An edge whose
-    // two ends are one point (a collapsed row of the grid) is left out.
+    // two ends are one point (a collapsed row or column of the grid) is left out, whichever side it is:
+    // readers take a zero-length edge for a degenerated one and then bound the face on part of its surface.
     for (int32_t e = 0; e < 4; ++e) {
         std::vector<int32_t> pts;
         int32_t a = 0;
         int32_t b = 0;
         const array1Df* knots = (e % 2 == 0) ? &s.UKnots : &s.VKnots;
         if (e == 0) {
+            if (collapsed[0]) continue;
             for (int32_t u = 0; u <= nu; ++u) pts.push_back(P(u, 0));
             a = P(0, 0);
             b = P(nu, 0);
         } else if (e == 1) {
-            if (SamePoint(s, nu, 0, nu, nv)) continue;
+            if (collapsed[1]) continue;
             for (int32_t v = 0; v <= nv; ++v) pts.push_back(P(nu, v));
             a = P(nu, 0);
             b = P(nu, nv);
         } else if (e == 2) {
+            if (collapsed[2]) continue;
             for (int32_t u = nu; u >= 0; --u) pts.push_back(P(u, nv));
             a = P(nu, nv);
             b = P(0, nv);
         } else {
-            if (SamePoint(s, 0, 0, 0, nv)) continue;
+            if (collapsed[3]) continue;
             for (int32_t v = nv; v >= 0; --v) pts.push_back(P(0, v));
             a = P(0, nv);
             b = P(0, 0);
         }
-        ids.Curve[e] = WriteCurve(r, "", s.Degree, pts, *knots, e >= 2);
+        const int32_t curve = WriteCurve(r, "", s.Degree, pts, *knots, e >= 2);
         ids.Vertex[2 * e] = r.Write("=VERTEX_POINT(''," + Ref(a) + ");");
         ids.Vertex[2 * e + 1] = r.Write("=VERTEX_POINT(''," + Ref(b) + ");");
+        // The edge's place on the surface goes with it: a straight line in (u, v) along which the curve's own
+        // parameter runs (negated on the returning edges). Readers that had to find it by projection go
+        // astray next to a collapsed side, where every v is the same point, and lose part of the face.
+        const double U0 = s.UKnots.front(), U1 = s.UKnots.back(), V0 = s.VKnots.front(), V1 = s.VKnots.back();
+        const double origin[4][2] = {{0.0, V0}, {U1, 0.0}, {0.0, V1}, {U0, 0.0}};
+        const char* const direction[4] = {"1.0,0.0", "0.0,1.0", "-1.0,0.0", "0.0,-1.0"};
+        const int32_t start = r.Write("=CARTESIAN_POINT('',(" + FormatReal(origin[e][0]) + "," + FormatReal(origin[e][1]) + "));");
+        const int32_t dir = r.Write("=DIRECTION('',(" + std::string(direction[e]) + "));");
+        const int32_t vector = r.Write("=VECTOR(''," + Ref(dir) + ",1.0);");
+        const int32_t line = r.Write("=LINE(''," + Ref(start) + "," + Ref(vector) + ");");
+        const int32_t rep = r.Write("=DEFINITIONAL_REPRESENTATION('',(" + Ref(line) + ")," + Ref(plane) + ");");
+        const int32_t pcurve = r.Write("=PCURVE(''," + Ref(ids.Surface) + "," + Ref(rep) + ");");
+        ids.Curve[e] = r.Write("=SURFACE_CURVE(''," + Ref(curve) + ",(" + Ref(pcurve) + "),.CURVE_3D.);");
     }
     return ids;
 }

@@ -8,6 +8,8 @@
 #include <cstring>
 #include <vector>
 
+#include "export_common.h"
+#include "fitted_model.h"
 #include "output_file.h"
 
 namespace korvel {
@@ -58,6 +60,23 @@ void ExportStl(const ModelState& m, const std::string& fileName, int axisMode) {
     const std::size_t available = m.Triangles.size();
     const std::size_t wanted = m.TriangleLast < 0 ? 0 : static_cast<std::size_t>(m.TriangleLast) + 1;
     const std::size_t count = std::min({available, wanted, static_cast<std::size_t>(UINT32_MAX)});
+    // Refused before the file is touched: an empty list (readers reject a file without facets) and any
+    // coordinate that is not a finite number.
+    if (count == 0) {
+        for (int32_t k = 0; k < 6; ++k) {
+            if (PatchWritten(m, k)) CheckSomethingLeft(m);  // a model was built, and its cut kept nothing
+        }
+        throw ExportError("There is no triangle model to export: build a body or a wing in 3D mode first. "
+                          "No file was written.");
+    }
+    for (std::size_t k = 0; k < count; ++k) {
+        for (const Point3f& p : m.Triangles[k].p) {
+            if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z)) {
+                throw ExportError("The model holds a point that is not a finite number; no triangle file can be "
+                                  "written from it. No file was written.");
+            }
+        }
+    }
 
     unsigned char head[84];
     std::memset(head, ' ', 80);

@@ -17,7 +17,8 @@ inline constexpr uint16_t StlAttribute = 0;
 // Writes the triangles the list holds (at most TriangleLast + 1) as binary little-endian STL, creating or
 // replacing fileName. axisMode follows RotateTriangleAxes: 0 as built, 1 writes (y, z, x), 2 writes (z, x, y);
 // the rotation works on copies, the model stays as built. A triangle of zero area gets the normal (0, 0, 0).
-// A file that cannot be created or written raises ExportError; a partly written file stays.
+// An empty list or a coordinate that is not finite raises ExportError before the file is touched. A file
+// that cannot be created or written raises ExportError; a partly written file stays.
 void ExportStl(const ModelState& m, const std::string& fileName, int axisMode);
 
 }  // namespace korvel

@@ -3,6 +3,8 @@
 
 #include <cmath>
 #include <numbers>
+#include <tuple>
+#include <vector>
 
 #include "mesh_checks.h"
 
@@ -159,6 +161,40 @@ TEST(MeshSolids, ClosedAndOutwardOverTheOptions) {
         }
     }
     EXPECT_EQ(built, 8 * 3 * (4 * 2 + 2));
+}
+
+// Set-1 bends and strong camber can turn a grid inside out, either way round; the finished solid still
+// faces outward: a sweep over moderate set-1 values, body and wing, either direction, and cambered wings.
+TEST(MeshSolids, BentAndCamberedSolidsFaceOutward) {
+    std::vector<BuildInputs> cases;
+    for (int bits = 0; bits < 128; ++bits) {
+        BuildInputs in;
+        in.nX = in.mYZ = 8;
+        in.ActWing = bits & 1;
+        in.vs3 = (bits >> 1) & 1;
+        in.tx3 = bits & 4 ? 2.0 : 0.05;
+        in.tz3 = bits & 8 ? 0.5 : 0.004;
+        in.kt3 = bits & 16 ? 180.0 : 0.0;
+        in.kc3 = bits & 32 ? 2.0 : 0.1;
+        in.nm3 = bits & 64 ? 2.0 : 0.2;
+        cases.push_back(in);
+    }
+    for (const double y0 : {0.3, 0.4446}) {
+        BuildInputs in;
+        std::tie(in.ActWing, in.y0, in.rc2, in.fY) = std::tuple(true, y0, y0 > 0.4 ? 0.7899 : 0.7, 2.0);
+        cases.push_back(in);
+    }
+    BuildInputs bent;  // the body that left all its triangles facing inward
+    std::tie(bent.tx3, bent.tz3, bent.kt3, bent.kc3, bent.nm3, bent.vs3) = std::tuple(0.5, 0.5, 0.0, 1.0, 0.5, 1);
+    cases.push_back(bent);
+    int closed = 0;
+    for (std::size_t k = 0; k < cases.size(); ++k) {
+        const ModelState m = Build(cases[k]);
+        if (testing::UnpairedEdges(m) != 0) continue;  // folded through itself: no inside to face
+        ++closed;
+        EXPECT_GT(m.Volume, 0.0) << "case " << k;
+    }
+    EXPECT_GT(closed, 120);
 }
 
 }  // namespace

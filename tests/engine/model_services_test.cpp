@@ -28,6 +28,12 @@ TEST(Dimensions, EachAxisDecidedByItself) {
     EXPECT_TRUE(l == 3.0 && w == 2.5 && h == -0.5);
 }
 
+TEST(Counts, RoundUpToTheStepWithoutOverflow) {
+    EXPECT_TRUE(RoundCountUp(8, 8) == 8 && RoundCountUp(9, 8) == 16 && RoundCountUp(9, 4) == 12 && RoundCountUp(-3, 8) == 0);
+    EXPECT_EQ(RoundCountUp(std::numeric_limits<int32_t>::max(), 8), std::numeric_limits<int32_t>::max());
+    EXPECT_EQ(RoundCountUp(std::numeric_limits<int32_t>::min(), 4), std::numeric_limits<int32_t>::min());
+}
+
 TEST(CheckedInt, RoundsHalvesToEvenAndNeverOverflows) {
     EXPECT_TRUE(RoundToInt(2.5) == 2 && RoundToInt(3.5) == 4 && RoundToInt(-2.5) == -2 && TruncToInt(-2.7) == -2);
     EXPECT_EQ(RoundToInt(std::numeric_limits<double>::quiet_NaN()), 0);

@@ -76,5 +76,20 @@ TEST(Triangulator, OutlineWithoutEarsIsStillClosed) {
     ExpectClosedCap({{0, 0}, {2, 2}, {2, 0}, {0, 2}, {-1, 1}, {-1, 0.5}}, false);  // bow tie
 }
 
+// A corner that is not a number decides no predicate: the outline gets no triangle, at once.
+TEST(Triangulator, OutlineWithACornerThatIsNotFiniteGetsNoTriangle) {
+    for (const float bad : {NAN, INFINITY}) {
+        arrayOfVertex v;
+        for (int32_t k = 0; k < 5000; ++k) {
+            const double t = 2 * std::numbers::pi * k / 5000;
+            v.push_back(vertex{float(std::cos(t)), k == 2500 ? bad : float(std::sin(t)), false, (k + 1) % 5000, (k + 4999) % 5000, k});
+        }
+        int32_t count = -1;
+        arrayOfLongInt I1(4998), I2(4998), I3(4998);
+        TriangulatePolygon(v, 5000, count, I1, I2, I3);
+        EXPECT_EQ(count, 0);
+    }
+}
+
 }  // namespace
 }  // namespace korvel

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <functional>
 #include <map>
+#include <tuple>
 
 #include "export/airfoil_dat_writer.h"
 #include "export/curve_txt_writer.h"
@@ -218,6 +219,84 @@ TEST(Occt, BuiltModelsReadBackAsTheSameValidModelFromStepAndIges) {
             EXPECT_NEAR(rs.Box[5] - rs.Box[2], m.FittedSize.z, 1e-3 * m.FittedSize.x);
             EXPECT_GT(rs.Area, m.SurfaceArea);
             EXPECT_LT(rs.Area, 1.005 * m.SurfaceArea);
+        }
+    }
+}
+
+// The area of every face of each file, in file order, at full precision.
+std::map<std::string, std::vector<double>> FaceAreas(const std::vector<std::string>& paths) {
+    const fs::path script = test::OcctDir() / "faces.tcl";
+    std::ofstream s(script);
+    s << "pload MODELING OCAFKERNEL XDE\n";
+    for (const std::string& p : paths) {
+        s << (p.ends_with(".igs") ? "ReadIges" : "ReadStep") << " D \"" << p << "\"\nXGetOneShape s D\n"
+          << "foreach f [explode s f] { puts \"KRV_FACE " << p << " [sprops $f 1e-12 -full]\" }\nClose D\n";
+    }
+    s.close();
+    const char* old = std::getenv("LD_LIBRARY_PATH");
+    const std::string log = test::RunCommand("cd '" + test::OcctDir().string() + "' && LD_LIBRARY_PATH='" + test::OcctDir().string() +
+                                             (old && *old ? std::string(":") + old : "") + "' timeout 600 occt-draw -b -f '" +
+                                             script.string() + "'").second;
+    std::map<std::string, std::vector<double>> areas;
+    for (std::size_t at = log.find("KRV_FACE "); at != std::string::npos; at = log.find("KRV_FACE ", at + 1)) {
+        std::stringstream line(log.substr(at + 9));
+        std::string path, word;
+        line >> path >> word >> word;  // "Mass :"
+        double a = -1.0;
+        line >> a;
+        areas[path].push_back(a);
+    }
+    return areas;
+}
+
+// A side of a patch that collapses to a point bounds nothing, along either parameter: every face reads
+// back from STEP with the area of the same IGES face (whose surfaces are untrimmed) over cut, mirrored,
+// tipped, folded and modified bodies and wings.
+TEST(Occt, EveryStepFaceHasTheAreaOfItsIgesFace) {
+    REQUIRE_OCCT();
+    const auto with = [](bool wing, auto change) {
+        BuildInputs in = test::Solid(wing);
+        in.nX = in.mYZ = 24;
+        change(in);
+        in.ActCutSec = in.csX < 1.0 || in.csY < 1.0 || in.csZ < 1.0;
+        in.Act3D = !in.ActCutSec;
+        return in;
+    };
+    const auto set1 = [](BuildInputs& in) { std::tie(in.tx3, in.tz3, in.kc3, in.nm3, in.vs3) = std::tuple(0.5, 0.5, 1.0, 0.5, 1); };
+    const BuildInputs cases[] = {
+        with(false, [](BuildInputs&) {}),
+        with(true, [](BuildInputs&) {}),
+        with(false, [](BuildInputs& in) { std::tie(in.ActCut, in.c, in.ActMirror) = std::tuple(true, 1, true); }),
+        with(true, [](BuildInputs& in) { std::tie(in.ActCut, in.c, in.ActMirror, in.csX, in.csY, in.csZ) = std::tuple(true, 1, true, 0.7, 0.7, 0.7); }),
+        with(true, [](BuildInputs& in) { std::tie(in.fY, in.wt) = std::tuple(3.0, 1.0); }),
+        with(true, [](BuildInputs& in) { std::tie(in.fY, in.foldX, in.foldZ, in.SpanFamily) = std::tuple(4.0, 5.0, 2.0, 1); }),
+        with(false, set1),
+        with(true, [](BuildInputs& in) { std::tie(in.SpanFamily, in.wt, in.fY, in.tx2, in.tz2, in.kc2) = std::tuple(2, 47.7, 3.0, 0.3, 0.2, 0.5); }),
+        with(false, [](BuildInputs& in) { std::tie(in.csX, in.csY, in.csZ, in.tX, in.tY, in.tZ) = std::tuple(0.4, 0.6, 0.7, 2, 2, 2); }),
+        with(true, [](BuildInputs& in) { std::tie(in.SpanFamily, in.ss, in.fY) = std::tuple(1, 0.0, 2.0); }),
+        with(false, [&](BuildInputs& in) { set1(in), std::tie(in.ActCut, in.c) = std::tuple(true, 3); }),
+        with(true, [&](BuildInputs& in) { set1(in), std::tie(in.ActCut, in.c, in.wt, in.ss, in.fY) = std::tuple(true, 2, 2.0, 0.5, 2.0); }),
+        with(true, [](BuildInputs& in) { std::tie(in.y0, in.rc2, in.fY) = std::tuple(0.4446, 0.7899, 2.0); }),
+        with(false, [](BuildInputs& in) { std::tie(in.Tea, in.Lea, in.csY, in.ActMirror, in.fY) = std::tuple(180.0, 180.0, 0.5, true, 2.0); })};
+    TempDir dir;
+    std::vector<std::string> paths;
+    int n = 0;
+    for (const BuildInputs& in : cases) {
+        const ModelState m = test::Built(in);
+        const std::string base = dir.File("m" + std::to_string(n++));
+        ExportStepSurfaces(m, base + ".step");
+        ASSERT_TRUE(ExportIgesSurfaces(m, ExportOptions{}, base + ".igs"));
+        paths.insert(paths.end(), {base + ".step", base + ".igs"});
+    }
+    const auto areas = FaceAreas(paths);
+    for (std::size_t k = 0; k < paths.size(); k += 2) {
+        SCOPED_TRACE("case " + std::to_string(k / 2));
+        const auto step = areas.find(paths[k]), iges = areas.find(paths[k + 1]);
+        ASSERT_TRUE(step != areas.end() && iges != areas.end());
+        ASSERT_EQ(step->second.size(), iges->second.size());
+        for (std::size_t f = 0; f < step->second.size(); ++f) {
+            EXPECT_GT(iges->second[f], 0.0) << "face " << f;
+            EXPECT_NEAR(step->second[f], iges->second[f], 1e-9 * std::max(1.0, iges->second[f])) << "face " << f;
         }
     }
 }

@@ -130,12 +130,13 @@ TEST(StepSurfaceFile, TinyModelHasTheGoldenStructure) {
                                              "FILE_SCHEMA (('AUTOMOTIVE_DESIGN'));", "ENDSEC;", "DATA;"};
     EXPECT_EQ(f.Header, header);
     EXPECT_EQ(f.Footer, (std::vector<std::string>{"ENDSEC;", "END-ISO-10303-21;"}));
-    // Two patches of 7 x 5 control points, four edges each (curve and two vertices), 22 topology and
-    // style records each, then the 26 tail records; every reference names a record of the file.
-    ASSERT_EQ(f.Records.size(), 166u);
+    // Two patches of 7 x 5 control points, a parameter-plane context, four edges each (curve, two vertices
+    // and its line on the surface in seven records), 22 topology and style records each, then the 26 tail
+    // records; every reference names a record of the file.
+    ASSERT_EQ(f.Records.size(), 224u);
     for (std::size_t i = 0; i < f.Records.size(); ++i) {
         ASSERT_EQ(f.Records[i].Id, static_cast<int>(i) + 1);
-        for (int ref : Refs(f.Records[i].Text)) EXPECT_TRUE(ref >= 1 && ref <= 166) << f.Records[i].Text;
+        for (int ref : Refs(f.Records[i].Text)) EXPECT_TRUE(ref >= 1 && ref <= 224) << f.Records[i].Text;
     }
     for (int id = 1; id <= 35; ++id) EXPECT_TRUE(f[id].Is("CARTESIAN_POINT")) << id;
     std::string rows;  // (#1..#5),(#6..#10),...: rows of u with v inside
@@ -143,26 +144,33 @@ TEST(StepSurfaceFile, TinyModelHasTheGoldenStructure) {
         for (int v = 0; v <= 4; ++v) rows += (v ? ",#" : u ? "),(#" : "((#") + std::to_string(1 + 5 * u + v);
     EXPECT_EQ(f[36].Text, "B_SPLINE_SURFACE_WITH_KNOTS('',3,3," + rows + ")),.UNSPECIFIED.,.F.,.F.,.F.,(4,1,1,1,4),(4,1,4),"
                           "(0.0,0.25,0.5,0.75,1.0),(0.0,0.5,1.0),.UNSPECIFIED.);");
-    // The loop runs u forward, v forward, u back and v back: the returning edges carry negated knots.
+    // The loop runs u forward, v forward, u back and v back: the returning edges carry negated knots, and
+    // each edge's line in the parameter plane runs with its curve's parameter.
     const std::pair<int, const char*> golden[] = {
-        {37, "B_SPLINE_CURVE_WITH_KNOTS('',3,(#1,#6,#11,#16,#21,#26,#31),.UNSPECIFIED.,.F.,.F.,(4,1,1,1,4),(0.0,0.25,0.5,0.75,1.0),.UNSPECIFIED.);"},
-        {40, "B_SPLINE_CURVE_WITH_KNOTS('',3,(#31,#32,#33,#34,#35),.UNSPECIFIED.,.F.,.F.,(4,1,4),(0.0,0.5,1.0),.UNSPECIFIED.);"},
-        {43, "B_SPLINE_CURVE_WITH_KNOTS('',3,(#35,#30,#25,#20,#15,#10,#5),.UNSPECIFIED.,.F.,.F.,(4,1,1,1,4),(-1.0,-0.75,-0.5,-0.25,0.0),.UNSPECIFIED.);"},
-        {46, "B_SPLINE_CURVE_WITH_KNOTS('',3,(#5,#4,#3,#2,#1),.UNSPECIFIED.,.F.,.F.,(4,1,4),(-1.0,-0.5,0.0),.UNSPECIFIED.);"},
-        {38, "VERTEX_POINT('',#1);"}, {39, "VERTEX_POINT('',#31);"}, {97, "EDGE_CURVE('',#38,#39,#37,.T.);"},
-        {98, "ORIENTED_EDGE('',*,*,#97,.T.);"}, {103, "EDGE_CURVE('',#47,#48,#46,.T.);"},
-        {105, "EDGE_LOOP('',(#98,#100,#102,#104));"}, {106, "FACE_OUTER_BOUND('',#105,.T.);"},
-        {107, "ADVANCED_FACE('',(#106),#36,.T.);"}, {108, "OPEN_SHELL('',(#107));"},
-        {109, "SHELL_BASED_SURFACE_MODEL('Surface1',(#108));"}, {110, "PRESENTATION_LAYER_ASSIGNMENT('Level 0','',(#109));"},
-        {111, "STYLED_ITEM('',(#112),#109);"}, {118, "COLOUR_RGB('',0.75,0.75,0.75);"},
-        {131, "SHELL_BASED_SURFACE_MODEL('Surface2',(#130));"}, {132, "PRESENTATION_LAYER_ASSIGNMENT('Level 1','',(#131));"},
-        {141, "MECHANICAL_DESIGN_GEOMETRIC_PRESENTATION_REPRESENTATION('',(#111,#133),#161);"},
-        {142, "MANIFOLD_SURFACE_SHAPE_REPRESENTATION('shell',(#109,#131,#163),#161);"},
-        {143, "SHAPE_REPRESENTATION_RELATIONSHIP('','',#162,#142);"}, {144, "SHAPE_DEFINITION_REPRESENTATION(#145,#162);"},
-        {162, "SHAPE_REPRESENTATION('Document',(#163),#161);"}, {163, "AXIS2_PLACEMENT_3D('',#166,#164,#165);"}};
+        {37, "(GEOMETRIC_REPRESENTATION_CONTEXT(2)PARAMETRIC_REPRESENTATION_CONTEXT()REPRESENTATION_CONTEXT('2D SPACE',''));"},
+        {38, "B_SPLINE_CURVE_WITH_KNOTS('',3,(#1,#6,#11,#16,#21,#26,#31),.UNSPECIFIED.,.F.,.F.,(4,1,1,1,4),(0.0,0.25,0.5,0.75,1.0),.UNSPECIFIED.);"},
+        {48, "B_SPLINE_CURVE_WITH_KNOTS('',3,(#31,#32,#33,#34,#35),.UNSPECIFIED.,.F.,.F.,(4,1,4),(0.0,0.5,1.0),.UNSPECIFIED.);"},
+        {58, "B_SPLINE_CURVE_WITH_KNOTS('',3,(#35,#30,#25,#20,#15,#10,#5),.UNSPECIFIED.,.F.,.F.,(4,1,1,1,4),(-1.0,-0.75,-0.5,-0.25,0.0),.UNSPECIFIED.);"},
+        {68, "B_SPLINE_CURVE_WITH_KNOTS('',3,(#5,#4,#3,#2,#1),.UNSPECIFIED.,.F.,.F.,(4,1,4),(-1.0,-0.5,0.0),.UNSPECIFIED.);"},
+        {39, "VERTEX_POINT('',#1);"}, {40, "VERTEX_POINT('',#31);"}, {41, "CARTESIAN_POINT('',(0.0,0.0));"},
+        {42, "DIRECTION('',(1.0,0.0));"}, {43, "VECTOR('',#42,1.0);"}, {44, "LINE('',#41,#43);"},
+        {45, "DEFINITIONAL_REPRESENTATION('',(#44),#37);"}, {46, "PCURVE('',#36,#45);"},
+        {47, "SURFACE_CURVE('',#38,(#46),.CURVE_3D.);"}, {51, "CARTESIAN_POINT('',(1.0,0.0));"},
+        {52, "DIRECTION('',(0.0,1.0));"}, {61, "CARTESIAN_POINT('',(0.0,1.0));"}, {62, "DIRECTION('',(-1.0,0.0));"},
+        {71, "CARTESIAN_POINT('',(0.0,0.0));"}, {72, "DIRECTION('',(0.0,-1.0));"},
+        {155, "EDGE_CURVE('',#39,#40,#47,.T.);"}, {156, "ORIENTED_EDGE('',*,*,#155,.T.);"},
+        {161, "EDGE_CURVE('',#69,#70,#77,.T.);"}, {163, "EDGE_LOOP('',(#156,#158,#160,#162));"},
+        {164, "FACE_OUTER_BOUND('',#163,.T.);"}, {165, "ADVANCED_FACE('',(#164),#36,.T.);"}, {166, "OPEN_SHELL('',(#165));"},
+        {167, "SHELL_BASED_SURFACE_MODEL('Surface1',(#166));"}, {168, "PRESENTATION_LAYER_ASSIGNMENT('Level 0','',(#167));"},
+        {169, "STYLED_ITEM('',(#170),#167);"}, {176, "COLOUR_RGB('',0.75,0.75,0.75);"},
+        {189, "SHELL_BASED_SURFACE_MODEL('Surface2',(#188));"}, {190, "PRESENTATION_LAYER_ASSIGNMENT('Level 1','',(#189));"},
+        {199, "MECHANICAL_DESIGN_GEOMETRIC_PRESENTATION_REPRESENTATION('',(#169,#191),#219);"},
+        {200, "MANIFOLD_SURFACE_SHAPE_REPRESENTATION('shell',(#167,#189,#221),#219);"},
+        {201, "SHAPE_REPRESENTATION_RELATIONSHIP('','',#220,#200);"}, {202, "SHAPE_DEFINITION_REPRESENTATION(#203,#220);"},
+        {220, "SHAPE_REPRESENTATION('Document',(#221),#219);"}, {221, "AXIS2_PLACEMENT_3D('',#224,#222,#223);"}};
     for (const auto& [id, text] : golden) EXPECT_EQ(f[id].Text, text) << "#" << id;
-    EXPECT_EQ(f[154].Lines.size(), 3u);  // the complex unit records keep their pieces on lines of their own
-    EXPECT_EQ(f[161].Lines.size(), 4u);
+    EXPECT_EQ(f[212].Lines.size(), 3u);  // the complex unit records keep their pieces on lines of their own
+    EXPECT_EQ(f[219].Lines.size(), 4u);
     // A second export of the same model writes the same file.
     const std::string first = test::ReadAll(path);
     ExportStepSurfaces(test::TinyModel(), path, FixedClock);
@@ -189,20 +197,33 @@ TEST(StepSurfaceFile, LongRecordsWrapBetweenPiecesAfterSeventyCharacters) {
     EXPECT_GT(wrapped, 50);
 }
 
+// A side that is one point, in either direction and also when the fit leaves it a few units in the last
+// place wide, is no edge: neither it nor its vertices are written.
 TEST(StepSurfaceFile, CollapsedEndsDropTheirEdgeAndItsVertices) {
     TempDir dir;
-    for (int collapsed : {1, 2}) {
+    // Collapsed: the first grid row (edge 3 of both patches), also the last (edge 1), or the first column
+    // (edge 0 of patch 0 only); then the edges left in patches 0 and 1.
+    const std::tuple<int, bool, std::size_t, std::size_t> cases[] = {{1, false, 3, 3}, {2, false, 2, 2}, {0, true, 3, 4}};
+    for (const auto& [rows, column, edges0, edges1] : cases) {
         ModelState m = test::TinyModel();
         for (int j = 1; j <= 5; ++j) {
-            m.GridY[1][j] = m.GridZ[1][j] = 0.0;  // first grid row one point: edge 3 goes
-            if (collapsed == 2) m.GridY[5][j] = m.GridZ[5][j] = 0.0;  // and the last: edge 1 too
+            if (rows >= 1) m.GridY[1][j] = m.GridZ[1][j] = 0.0;
+            if (rows == 2) m.GridY[5][j] = m.GridZ[5][j] = 0.0;
+        }
+        for (int i = 1; column && i <= 5; ++i) {
+            m.GridX[i][1] = 0.5 + 1e-16 * i;
+            m.GridY[i][1] = m.GridZ[i][1] = 0.0;
         }
         ExportStepSurfaces(m, dir.File("pole.step"), FixedClock);
         const StepFile f = ParseStep(dir.File("pole.step"));
-        const std::size_t edges = 4 - collapsed;
-        EXPECT_EQ(f.OfType("B_SPLINE_CURVE_WITH_KNOTS").size(), 2 * edges);
-        EXPECT_EQ(f.OfType("VERTEX_POINT").size(), 4 * edges);
-        for (const auto* loop : f.OfType("EDGE_LOOP")) EXPECT_EQ(Refs(loop->Text).size(), edges);
+        const std::size_t edges = edges0 + edges1;
+        EXPECT_EQ(f.OfType("B_SPLINE_CURVE_WITH_KNOTS").size(), edges);
+        EXPECT_EQ(f.OfType("PCURVE").size(), edges);
+        EXPECT_EQ(f.OfType("VERTEX_POINT").size(), 2 * edges);
+        const auto loops = f.OfType("EDGE_LOOP");
+        ASSERT_EQ(loops.size(), 2u);
+        EXPECT_EQ(Refs(loops[0]->Text).size(), edges0);
+        EXPECT_EQ(Refs(loops[1]->Text).size(), edges1);
     }
 }
 

@@ -79,12 +79,31 @@ TEST(StlWriter, RotatesACopyAndWritesWhatTheListHolds) {
     }
     const Point3f& p = m.Triangles[0].p[0];  // the model's own list is as built
     EXPECT_TRUE(p.x == 1 && p.y == 2 && p.z == 3);
-    for (const auto& [last, count] : {std::pair{0, 1u}, std::pair{-1, 0u}}) {
-        m.TriangleLast = last;
-        ExportStl(m, file, 0);
-        EXPECT_EQ(ReadAll(file).size(), 84u + 50u * count) << last;
-        EXPECT_EQ(U32At(ReadAll(file), 80), count) << last;
+    m.TriangleLast = 0;
+    ExportStl(m, file, 0);
+    EXPECT_EQ(ReadAll(file).size(), 84u + 50u * 1u);
+    EXPECT_EQ(U32At(ReadAll(file), 80), 1u);
+}
+
+// An empty list (nothing built, or a cut that kept nothing) and a point that is not finite are refused
+// before the file is touched.
+TEST(StlWriter, RefusesAnEmptyListAndPointsThatAreNotFinite) {
+    TempDir dir;
+    const std::string file = dir.File("t.stl");
+    test::WriteWholeFile(file, "keep");
+    ModelState cutAway = test::TinyModel(), infinite = WithTriangles(Octahedron(1.0f));
+    cutAway.TriangleLast = -1;
+    infinite.Triangles[5].p[2].y = INFINITY;
+    for (const ModelState* m : {&cutAway, &infinite}) {
+        try {
+            ExportStl(*m, file, 0);
+            ADD_FAILURE() << "written";
+        } catch (const ExportError& e) {
+            EXPECT_NE(std::string(e.what()).find(m == &cutAway ? "cut leaves nothing" : "not a finite"), std::string::npos) << e.what();
+        }
     }
+    EXPECT_THROW(ExportStl(ModelState{}, file, 0), ExportError);
+    EXPECT_EQ(ReadAll(file), "keep");
 }
 
 double AdmeshValue(const std::string& report, const std::string& label) {
@@ -108,9 +127,15 @@ TEST(StlAdmesh, ReadsEveryClosedConfigurationCleanWithTheModelsVolume) {
         reversed.vs3 = 1;
         reversed.tx3 = 0.05;  // a modifier set on, in the other direction
         cases.push_back({kind + " with set 1 reversed", reversed});
+        BuildInputs bent = test::Solid(wing);  // a set-1 bend that turns the grid inside out
+        std::tie(bent.tx3, bent.tz3, bent.kt3, bent.kc3, bent.nm3, bent.vs3) = std::tuple(0.5, 0.5, 0.0, 1.0, 0.5, 1);
+        cases.push_back({kind + " bent by set 1", bent});
         cases.push_back({kind + " cut three ways", test::Solid(wing, 0.7, 0.6, 0.5)});
         cases.push_back({kind + " cut and mirrored", test::Solid(wing, 1.0, 0.5, 1.0, true)});
     }
+    BuildInputs cambered = test::Solid(true);  // strong camber
+    std::tie(cambered.y0, cambered.rc2) = std::tuple(0.4446, 0.7899);
+    cases.push_back({"wing of strong camber", cambered});
     TempDir dir;
     int k = 0;
     for (const auto& [name, in] : cases) {

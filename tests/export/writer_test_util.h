@@ -16,6 +16,7 @@
 #include "engine/build_inputs.h"
 #include "engine/build_model.h"
 #include "engine/canvas.h"
+#include "engine/mesh_internal.h"
 #include "engine/model.h"
 #include "engine/tangents.h"
 #include "export/export_common.h"
@@ -113,7 +114,7 @@ inline bool OcctReadsValidShape(const std::string& path) {
     return log.find("This shape seems to be valid") != std::string::npos;
 }
 
-// A flared half tube in two patches: rows along X over [0, 2], columns sweeping a half circle of radius
+// A flared half tube in two patches, meshed: rows along X over [0, 2], columns sweeping a half circle of radius
 // 0.5 + 0.1 x from +Y over +Z to -Y; all tangents free; scale 1.
 inline ModelState TinyModel(int32_t M = 4, int32_t N = 4) {
     ModelState m;
@@ -133,6 +134,7 @@ inline ModelState TinyModel(int32_t M = 4, int32_t N = 4) {
     m.PatchLast[0] = m.PatchFirst[1] = N / 2 + 1;
     m.PatchLast[1] = N + 1;
     m.ScaleFactor = Vec3d{1.0, 1.0, 1.0};
+    TriangulateGrid(m);  // a built model always has its mesh beside the grid
     return m;
 }
 
