@@ -319,8 +319,10 @@ private:
         const bool lc = pc1 < pc2, ec = pc1 == pc2, ld = pd1 < pd2, ed = pd1 == pd2;
         const bool oneSide = (lc & ld) | (!lc & !ec & !ld & !ed);
         const bool xs = cx != dx;
-        const bool nearA = (xs & Within(cx, dx, h.a.x)) | (!xs & Within(cy, dy, h.a.y));
-        const bool nearB = (xs & Within(cx, dx, h.b.x)) | (!xs & Within(cy, dy, h.b.y));
+        const bool aInX = Within(cx, dx, h.a.x), aInY = Within(cy, dy, h.a.y);
+        const bool bInX = Within(cx, dx, h.b.x), bInY = Within(cy, dy, h.b.y);
+        const bool nearA = (xs & aInX) | (!xs & aInY);
+        const bool nearB = (xs & bInX) | (!xs & bInY);
         const bool touches = (c == h.a.id) | (d == h.a.id) | (c == h.b.id) | (d == h.b.id);
         return !touches & !(oneSide & !nearA & !nearB);
     }
