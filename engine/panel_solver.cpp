@@ -543,7 +543,6 @@ void SolveBothStreams(const ModelState& m, KernelWidth width, std::vector<double
 }  // namespace panel_detail
 
 void SolvePanelMethod(ModelState& m, double AOA, double& Cl, double& Cd) {
-    array2Df().swap(m.PanelMatrix);  // the system lives in contiguous storage of the solve itself
     RequireSection(m);
     const std::size_t ns = static_cast<std::size_t>(std::max(m.SectionCount, 0));
     m.CpValues.assign(ns + 1, 0.0);

@@ -11,7 +11,7 @@ namespace korvel {
 // Solves the doublet panel system of the current section (nodes 1..NS+1, trailing edge first, lower
 // surface first) for a unit free stream at AOA degrees. Fills CpValues[1..NS] (entry 0 stays 0), returns
 // the lift coefficient Cl and the drag figure Cd = Cl x AOA in radians, both set to 0 below 1e-7 in
-// magnitude. PanelMatrix is empty afterwards. A degenerate contour gives infinities or NaNs, not an error,
+// magnitude. A degenerate contour gives infinities or NaNs, not an error,
 // and so do fewer than three panels; section arrays shorter than SectionCount + 2 throw std::logic_error.
 // When only the angle changed since the previous call on the same section (bit for bit), the solution is
 // taken from m.SolverCache instead of a new dense solve.

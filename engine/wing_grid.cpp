@@ -90,12 +90,6 @@ void SetPatch(ModelState& m, int32_t p, int32_t first, int32_t last) {
     m.PatchLast[p] = last;
 }
 
-void SetPoint(ModelState& m, int32_t i, int32_t j, double x, double y, double z) {
-    m.GridX[i][j] = x;
-    m.GridY[i][j] = y;
-    m.GridZ[i][j] = z;
-}
-
 }  // namespace
 
 void BuildWing(ModelState& m, double& wt, int32_t family, int32_t c, double fY, double foldX, double foldZ,
@@ -196,8 +190,8 @@ void BuildWing(ModelState& m, double& wt, int32_t family, int32_t c, double fY, 
     const auto tipPoint = [&](int32_t i, int32_t j, double y, double s2, double cosine, const Point2& P,
                               const Point2& Q) {
         const double f = SpanCurve(y, L);
-        SetPoint(m, i, j, foldX * f + s2 * ((Q.x + P.x) + cosine * (Q.x - P.x)), y,
-                 foldZ * f + s2 * ((Q.y + P.y) + cosine * (Q.y - P.y)));
+        SetGridPoint(m, i, j, foldX * f + s2 * ((Q.x + P.x) + cosine * (Q.x - P.x)), y,
+                     foldZ * f + s2 * ((Q.y + P.y) + cosine * (Q.y - P.y)));
     };
 
     for (int32_t i = M + 1; i >= 1; --i) {
@@ -214,8 +208,8 @@ void BuildWing(ModelState& m, double& wt, int32_t family, int32_t c, double fY, 
         } else {
             for (int32_t k = nS; k >= 1; --k) {
                 const SpanColumn& s = span[k];
-                SetPoint(m, i, k, s.sc * Q.x + s.xo, s.y, s.sc * Q.y + s.zo);
-                SetPoint(m, i, cL + 1 - k, s.sc * P.x + s.xo, s.y, s.sc * P.y + s.zo);
+                SetGridPoint(m, i, k, s.sc * Q.x + s.xo, s.y, s.sc * Q.y + s.zo);
+                SetGridPoint(m, i, cL + 1 - k, s.sc * P.x + s.xo, s.y, s.sc * P.y + s.zo);
             }
         }
         Y[1] = Y[cL] = l.y1;
@@ -231,7 +225,7 @@ void BuildWing(ModelState& m, double& wt, int32_t family, int32_t c, double fY, 
                 const double s2 = family == kSpanLinear ? 0.5 + K * y : 0.5 - K * SpanCurve(y, L);
                 tipPoint(i, nS + j, y, s2, m.RingCos[j], P, Q);
             } else {
-                SetPoint(m, i, nS + j, X[nS] + j * (X[cA] - X[nS]) / nA, l.yE, Z[nS] + j * (Z[cA] - Z[nS]) / nA);
+                SetGridPoint(m, i, nS + j, X[nS] + j * (X[cA] - X[nS]) / nA, l.yE, Z[nS] + j * (Z[cA] - Z[nS]) / nA);
             }
         }
         for (int32_t j = nB - 1; j >= 1; --j) {
@@ -241,10 +235,10 @@ void BuildWing(ModelState& m, double& wt, int32_t family, int32_t c, double fY, 
                 const double s2 = family == kSpanLinear ? 0.5 - K * y : 0.5 - K * SpanCurve(y, L);
                 tipPoint(i, GN + 1 - j, y, s2, m.RingCos[j], P, Q);
             } else {
-                SetPoint(m, i, GN + 1 - j, X[1] + j * (X[cL] - X[1]) / nB, l.y1, Z[1] + j * (Z[cL] - Z[1]) / nB);
+                SetGridPoint(m, i, GN + 1 - j, X[1] + j * (X[cL] - X[1]) / nB, l.y1, Z[1] + j * (Z[cL] - Z[1]) / nB);
             }
         }
-        SetPoint(m, i, GN + 1, X[1], Y[1], Z[1]);
+        SetGridPoint(m, i, GN + 1, X[1], Y[1], Z[1]);
     }
 
     m.BodyEndX = {SX[1], SX[m.SectionLE]};
