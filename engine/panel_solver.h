@@ -17,6 +17,10 @@ namespace korvel {
 // taken from m.SolverCache instead of a new dense solve.
 void SolvePanelMethod(ModelState& m, double AOA, double& Cl, double& Cd);
 
+// The 2D build solves only sections of fewer panels than this: the solve is dense and cubic in the panel
+// count and runs on every rebuild while the tunnel is on (with counts in steps of 8, at most 632 panels).
+constexpr int32_t kSolverPanelLimit = 640;
+
 // Enclosed area of the contour (always positive) and its height (max - min of Y over nodes 1..NS).
 void SectionAreaHeight(const ModelState& m, double& Area, double& Height);
 

@@ -11,18 +11,27 @@
 
 namespace korvel {
 
+namespace {
+
+// The Jouk planform curve's shape: each pair of weights adds up to 1, so that t = 0 gives q = 1, a = 2
+// and b = 0, the root; kJoukTipParameter is the t where the span ends (a0 about -2.36205, b0 -4.62737).
+constexpr double kJoukPoleWeight = 0.48, kJoukPoleOffset = 0.52;
+constexpr double kJoukChordWeight = 0.6, kJoukChordOffset = 0.4;
+constexpr double kJoukTipParameter = 2.772012797;
+// tan 75 degrees: 2 tan 75° (1 - √3/2) = 1, so the elliptical law reaches ss at the span ends.
+constexpr double kTan75 = 3.732050807568877;
+
+}  // namespace
+
 void JoukPlanformPoint(double t, double& a, double& b) {
     const double s = std::sin(t);
     const double c = std::cos(t);
-    const double q = 1.0 / (0.48 * c + 0.52);
-    a = (0.6 * c + 0.4) * (1.0 + q);
+    const double q = 1.0 / (kJoukPoleWeight * c + kJoukPoleOffset);
+    a = (kJoukChordWeight * c + kJoukChordOffset) * (1.0 + q);
     b = (1.0 - q) * s;
 }
 
 namespace {
-
-constexpr double kJoukTipParameter = 2.772012797;
-constexpr double kTan75 = 3.732050807568877;  // makes the elliptical law reach ss at the span ends
 
 struct Point2 {
     double x;
