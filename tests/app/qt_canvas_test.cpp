@@ -28,30 +28,6 @@ void Headless() {
     static QApplication app(argc, argv);
 }
 
-// Draws on the Qt canvas and records every call with the state in force, so the image is checked where
-// the drawing asked for its pixels.
-class Tee final : public Canvas {
-public:
-    explicit Tee(QtCanvas& qt) : qt_(qt), rec(qt.Width(), qt.Height()) {}
-    int32_t Width() const override { return qt_.Width(); }
-    int32_t Height() const override { return qt_.Height(); }
-    void SetPen(Rgb c, int32_t w) override { qt_.SetPen(c, w), rec.SetPen(c, w); }
-    void SetBrush(Rgb c) override { qt_.SetBrush(c), rec.SetBrush(c); }
-    void SetFont(const std::string& f, int32_t s, bool b, Rgb c) override { qt_.SetFont(f, s, b, c), rec.SetFont(f, s, b, c); }
-    void Rectangle(int32_t a, int32_t b, int32_t c, int32_t d) override { qt_.Rectangle(a, b, c, d), rec.Rectangle(a, b, c, d); }
-    void Line(int32_t a, int32_t b, int32_t c, int32_t d) override { qt_.Line(a, b, c, d), rec.Line(a, b, c, d); }
-    void Polyline(const std::vector<PixelPoint>& p) override { qt_.Polyline(p), rec.Polyline(p); }
-    void Polygon(const std::vector<PixelPoint>& p) override { qt_.Polygon(p), rec.Polygon(p); }
-    void Text(int32_t x, int32_t y, const std::string& t) override { qt_.Text(x, y, t), rec.Text(x, y, t); }
-    int32_t TextHeight(const std::string& t) override { return qt_.TextHeight(t); }
-
-private:
-    QtCanvas& qt_;
-
-public:
-    testing::RecordingCanvas rec;
-};
-
 QColor Of(Rgb c) { return QColor(c.r, c.g, c.b); }
 
 // True when a pixel of the colour lies at (x, y) or next to it.
@@ -79,7 +55,7 @@ int InkRows(const QImage& image, QRect box, QColor colour) {
 TEST(QtCanvas, SectionPlotAndTextsLandOnTheirPixels) {
     Headless();
     QtCanvas canvas(800, 500);
-    Tee tee(canvas);
+    testing::RecordingCanvas recorded(800, 500, &canvas);  // the image is checked where the drawing asked for pixels
     ModelState m;  // the diamond of chord 1 and thickness 0.1, panels 1, 2 below and 3, 4 above
     m.SetSectionCount(4);
     m.SectionX = {0, 1.0, 0.5, 0.0, 0.5, 1.0, 0};
@@ -87,13 +63,13 @@ TEST(QtCanvas, SectionPlotAndTextsLandOnTheirPixels) {
     m.SectionLE = 3;
     m.CpValues = {0.0, 1.0, -2.5, -0.4, 0.2};
     std::string info;
-    DrawAirfoil(m, tee, 800, 500, true, 0.5, 0.25, 3.0, info);
+    DrawAirfoil(m, recorded, 800, 500, true, 0.5, 0.25, 3.0, info);
     const QImage& image = canvas.Image();
     const int h = canvas.TextHeight("H");
     ASSERT_GT(h, 5);
     EXPECT_TRUE(Has(image, 0, 499, Qt::black) && Has(image, 799, 499, Qt::black));
     int polylines = 0, texts = 0;
-    for (const testing::CanvasCall& c : tee.rec.Calls()) {
+    for (const testing::CanvasCall& c : recorded.Calls()) {
         if (c.kind == testing::CallKind::Polygon) {  // filled inside, outlined at its corners
             const PixelPoint a = c.points.at(1), b = c.points.at(3);
             EXPECT_EQ(image.pixelColor((a.x + b.x) / 2, (a.y + b.y) / 2), Of(c.state.brush));
