@@ -1,6 +1,8 @@
 # Thin wrapper: `make test` installs what is missing, builds and runs every test.
 BUILD ?= build
 JOBS ?= $(shell nproc)
+# WERROR=ON makes every warning of our own code an error, as CI builds it.
+WERROR ?= OFF
 
 .PHONY: deps deps-run configure configure-run build run test bench clean
 
@@ -15,7 +17,7 @@ configure-run: deps-run
 	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
 configure: deps
-	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_COMPILE_WARNING_AS_ERROR=$(WERROR)
 
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)

@@ -194,7 +194,7 @@ QPixmap ProductPicture(int width, int height) {
         QtCanvas scratch(inputs.CanvasWidth, inputs.CanvasHeight);
         std::string info;
         BuildModel(model, inputs, scratch, info);
-        for (std::size_t i = 1; i <= static_cast<std::size_t>(model.SectionCountPlus1); ++i)
+        for (std::size_t i = 1; i <= static_cast<std::size_t>(model.SectionCount) + 1; ++i)
             outline << QPointF(model.SectionX[i], -model.SectionY[i]);
     } catch (const std::exception&) {
         outline.clear();  // the box is still useful without its picture

@@ -21,6 +21,15 @@ namespace {
 constexpr const char* kFontFamily = "Arial";
 constexpr int32_t kFontSize = 9;
 
+// The picture's layout in pixels, the same at any size: room left of the leading edge for the Cp labels
+// and a strip right of the trailing edge; the legends and figures stand in a column nine text heights
+// and a few pixels in from the right edge; the Cp labels start 35 pixels left of the axis.
+constexpr double kRoomBeforeLeadingEdge = 45.0;
+constexpr double kRoomAfterTrailingEdge = 15.0;
+constexpr int32_t kLegendHeights = 9;
+constexpr int32_t kLegendInset = 5;
+constexpr int32_t kCpLabelOffset = 35;
+
 void Font(Canvas& canvas, Rgb colour) { canvas.SetFont(kFontFamily, kFontSize, true, colour); }
 
 // PolyPoints belongs to the drawing only while a polygon or polyline is being handed over; it is emptied
@@ -45,8 +54,8 @@ struct Frame {
     float yc = 0.0f;
 
     Frame(int32_t W, int32_t H) {
-        right = static_cast<float>(1.0 + 15.0 / W);
-        left = static_cast<float>(-45.0 / W);
+        right = static_cast<float>(1.0 + kRoomAfterTrailingEdge / W);
+        left = static_cast<float>(-kRoomBeforeLeadingEdge / W);
         const double span = static_cast<double>(right) - static_cast<double>(left);
         scale = static_cast<float>(W / span);
         yc = static_cast<float>(H * span / (2.0 * W));
@@ -114,7 +123,7 @@ void DrawGrid(Canvas& canvas, const Frame& f, const CpAxis& axis, int32_t W, int
     const double step = static_cast<double>(axis.step);
     for (int i = 1; i <= 16; ++i) {
         const int32_t yi = RoundToInt(-(i * static_cast<double>(H) * step) / axis.denominator);
-        canvas.Text(X0 - 35, yi - 7, TwoDecimals(static_cast<double>(axis.top) + i * step));
+        canvas.Text(X0 - kCpLabelOffset, yi - 7, TwoDecimals(static_cast<double>(axis.top) + i * step));
         canvas.SetPen(kWhite, 1);
         canvas.Line(X0 - 2, yi, X0 + 2, yi);
         canvas.SetPen(kGrey, 1);
@@ -178,7 +187,7 @@ void DrawAirfoil(ModelState& m, Canvas& canvas, int32_t W, int32_t H, bool tunne
     const int32_t cw = m.CanvasWidth;
     const int32_t ch = m.CanvasHeight;
 
-    const bool pressurePlot = tunnel && ns < 640;
+    const bool pressurePlot = tunnel && ns < kSolverPanelLimit;
     // A section without thickness (flattened to its chord) has no flow solution: nothing to plot or show.
     const bool solved = pressurePlot && std::isfinite(Cl) && std::isfinite(Cd);
     float cmin = 0.0f;
@@ -188,7 +197,7 @@ void DrawAirfoil(ModelState& m, Canvas& canvas, int32_t W, int32_t H, bool tunne
 
     Font(canvas, kWhite);
     const int32_t h = canvas.TextHeight("H");
-    const int32_t textX = cw - 9 * h - 5;
+    const int32_t textX = cw - kLegendHeights * h - kLegendInset;
 
     if (drawable) {
         const Frame f(cw, ch);

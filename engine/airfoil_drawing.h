@@ -9,8 +9,8 @@
 
 namespace korvel {
 
-// Clears the canvas and draws the section. With the tunnel on and NS < 640 (the solver ran) it adds the
-// pressure-coefficient plot, a small copy of the section turned to AOA, the two Cp curves and the legends;
+// Clears the canvas and draws the section. With the tunnel on and NS below kSolverPanelLimit (the solver ran) it adds
+// the pressure-coefficient plot, a small copy of the section turned to AOA, the two Cp curves and the legends;
 // otherwise the section is drawn alone, turned to AOA. Height and area go on the drawing and, with Cl, Cd
 // and AOA when the plot applies, onto info. W and H are what the build was given; the drawing itself
 // uses the canvas's own size as read back (CanvasWidth, CanvasHeight, the height made even).

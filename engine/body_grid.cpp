@@ -14,21 +14,21 @@ namespace korvel {
 
 MeridianImage MeridianMap(double a, double b, double e) {
     const PolarRatio w = RatioOf(1.0, a, b);
-    const double psi = e * w.phi;
-    const double R = std::exp((e / 2.0) * std::log(w.modulus2));
+    const auto [R, psi] = Power(w.modulus2, w.phi, e, e / 2.0);
     const double D = (R - 2.0 * std::cos(psi)) * R + 1.0;
     return {(1.0 - R * R) / D, R * std::sin(psi) / D};
 }
 
 double MeridianRingFactor(double a, double rho, double e) {
     const PolarRatio w = RatioOf(1.0, a, rho);
-    const double psi = e * w.phi;
-    const double R = std::exp((e / 2.0) * std::log(w.modulus2));
+    const auto [R, psi] = Power(w.modulus2, w.phi, e, e / 2.0);
     // In this form the factor goes to 0, not NaN, where R overflows or underflows near the body's ends.
     return std::sin(psi) / ((1.0 / R + R - 2.0 * std::cos(psi)) * rho);
 }
 
-double MeridianRatio(double x0, double e) { return std::exp(e * std::log(1.0 / x0 - 1.0)); }
+double MeridianRatio(double x0, double e) {
+    return static_cast<double>(expl(static_cast<long double>(e) * logl(static_cast<long double>(1.0 / x0 - 1.0))));
+}
 
 namespace {
 
@@ -86,22 +86,16 @@ void CheckCounts(const ModelState& m) {
     }
 }
 
-void SetPoint(ModelState& m, int32_t i, int32_t j, double x, double y, double z) {
-    m.GridX[i][j] = x;
-    m.GridY[i][j] = y;
-    m.GridZ[i][j] = z;
-}
-
 void CopyColumn(ModelState& m, int32_t i, int32_t from, int32_t to) {
-    SetPoint(m, i, to, m.GridX[i][from], m.GridY[i][from], m.GridZ[i][from]);
+    SetGridPoint(m, i, to, m.GridX[i][from], m.GridY[i][from], m.GridZ[i][from]);
 }
 
 // Both ends of the body collapse to a point on the X axis.
 void SetEndRows(ModelState& m, int32_t lastColumn) {
     const int32_t last = m.GridMPlus1;
     for (int32_t j = 1; j <= lastColumn; ++j) {
-        SetPoint(m, 1, j, m.BodyEndX[0], 0.0, 0.0);
-        SetPoint(m, last, j, m.BodyEndX[1], 0.0, 0.0);
+        SetGridPoint(m, 1, j, m.BodyEndX[0], 0.0, 0.0);
+        SetGridPoint(m, last, j, m.BodyEndX[1], 0.0, 0.0);
     }
 }
 
@@ -127,7 +121,7 @@ HalfFrame BeginHalf(ModelState& m, bool side, const BodyLaw& law, double nm) {
 void FlatFace(ModelState& m, int32_t i, int32_t n, double X, bool alongZ, double from, double to) {
     for (int32_t j = n + 2; j <= 2 * n; ++j) {
         const double v = from + (2 * n + 1 - j) * (to - from) / n;
-        SetPoint(m, i, j, X, alongZ ? 0.0 : v, alongZ ? v : 0.0);
+        SetGridPoint(m, i, j, X, alongZ ? 0.0 : v, alongZ ? v : 0.0);
     }
 }
 
@@ -160,14 +154,14 @@ void BuildBody(ModelState& m, bool vs, double x0, double Tea, double Lea, double
         const double b = rb * (1.0 - x0) * s;
         const MeridianImage img = MeridianMap(a, b, e);
         const double X = law.X(img.re);
-        SetPoint(m, i, 1, X, KY * img.h, 0.0);
+        SetGridPoint(m, i, 1, X, KY * img.h, 0.0);
         CopyColumn(m, i, 1, N + 1);
         for (int32_t j = 2; j <= N; ++j) {
             const double u = b * m.RingCos[j - 1];
             const double r = j <= N / 2 ? rc1 : rc2;
             const double t = r * (1.0 - x0) * s * m.RingSin[j - 1];
             const double F = factors.Get(j, N + 2 - j, a, std::sqrt(u * u + t * t), e);
-            SetPoint(m, i, j, X, KY * u * F, KZ * t * F);
+            SetGridPoint(m, i, j, X, KY * u * F, KZ * t * F);
         }
     }
 
@@ -194,14 +188,14 @@ void BuildHalfBodyY(ModelState& m, bool vs, bool side, double x0, double Tea, do
         const double bZ = rc1 * (1.0 - x0) * s;
         const MeridianImage img = MeridianMap(a, bZ, e);
         const double X = law.X(img.re);
-        SetPoint(m, i, 1, X, 0.0, KZ * img.h);
+        SetGridPoint(m, i, 1, X, 0.0, KZ * img.h);
         CopyColumn(m, i, 1, 2 * n + 1);
         for (int32_t j = 2; j <= n + 1; ++j) {
             const double r = j <= n / 2 ? rc1 : rc2;
             const double t = r * (1.0 - x0) * s * m.RingCos[j - 1];
             const double u = bY * m.RingSin[j - 1];
             const double F = factors.Get(j, n + 2 - j, a, std::sqrt(u * u + t * t), e);
-            SetPoint(m, i, j, X, KY * u * F, KZ * t * F);
+            SetGridPoint(m, i, j, X, KY * u * F, KZ * t * F);
         }
         m.GridY[i][n + 1] = 0.0;
         FlatFace(m, i, n, X, true, m.GridZ[i][1], m.GridZ[i][n + 1]);
@@ -227,15 +221,15 @@ void BuildHalfBodyZ(ModelState& m, bool vs, bool side, double x0, double Tea, do
         const MeridianImage img = MeridianMap(a, bY, e);
         const double X = law.X(img.re);
         const double Y1 = KY * img.h;
-        SetPoint(m, i, 1, X, Y1, 0.0);
+        SetGridPoint(m, i, 1, X, Y1, 0.0);
         CopyColumn(m, i, 1, 2 * n + 1);
         for (int32_t j = 2; j <= n; ++j) {
             const double u = bY * m.RingCos[j - 1];
             const double t = bZ * m.RingSin[j - 1];
             const double F = factors.Get(j, n + 2 - j, a, std::sqrt(u * u + t * t), e);
-            SetPoint(m, i, j, X, KY * u * F, KZ * t * F);
+            SetGridPoint(m, i, j, X, KY * u * F, KZ * t * F);
         }
-        SetPoint(m, i, n + 1, X, -Y1, 0.0);
+        SetGridPoint(m, i, n + 1, X, -Y1, 0.0);
         FlatFace(m, i, n, X, false, Y1, -Y1);
     }
     EndHalf(m, n);

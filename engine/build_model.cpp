@@ -85,7 +85,7 @@ void BuildAirfoil2D(ModelState& m, const BuildInputs& in, Canvas& canvas, std::s
     // The coefficients exist only when the solver ran; the drawing reads them under the same condition.
     double Cl = 0.0;
     double Cd = 0.0;
-    if (m.SectionCount < 640 && in.ActTunnel) SolvePanelMethod(m, in.AngleOfAttack, Cl, Cd);
+    if (m.SectionCount < kSolverPanelLimit && in.ActTunnel) SolvePanelMethod(m, in.AngleOfAttack, Cl, Cd);
     DrawAirfoil(m, canvas, in.CanvasWidth, in.CanvasHeight, in.ActTunnel, Cl, Cd, in.AngleOfAttack, info);
 }
 

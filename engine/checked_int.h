@@ -1,7 +1,8 @@
-// checked_int.h — the one road from a double to an integer: NaN and out-of-range values never reach a cast.
+// checked_int.h — the integer conversions: the one road from a double to an integer, and int32 indexes as subscripts.
 #pragma once
 
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <limits>
 
@@ -23,13 +24,7 @@ inline int32_t RoundToInt(double v) { return ClampToInt32(std::nearbyint(v)); }
 // Truncation towards zero, checked.
 inline int32_t TruncToInt(double v) { return ClampToInt32(std::trunc(v)); }
 
-inline int64_t RoundToInt64(double v) {
-    if (std::isnan(v)) return 0;
-    const double r = std::nearbyint(v);
-    constexpr double lo = -9.2233720368547758e18;
-    if (r <= lo) return std::numeric_limits<int64_t>::min();
-    if (r >= -lo) return std::numeric_limits<int64_t>::max();
-    return static_cast<int64_t>(r);
-}
+// An int32 index or count of the engine (never negative where it is used) as a container subscript.
+inline std::size_t At(int32_t k) { return static_cast<std::size_t>(k); }
 
 }  // namespace korvel

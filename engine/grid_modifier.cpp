@@ -25,38 +25,10 @@ double GridModifierOffset(ModelState& m, int32_t n, double x0, double Tea, doubl
     return (1.0 - 1.0 / g) * fZ * nm * lowest;
 }
 
-namespace {
-
-// zeta -> (1 + W)/(1 - W), W = ((kc - zeta)/(kc + zeta))^n, n = 2 - kt/180.
-class ModifierMap {
-public:
-    ModifierMap(double kc, double kt) : kc_(kc), n_(2.0 - kt / 180.0), half_(1.0 - kt / 360.0) {}
-
-    Complex2 operator()(double x, double y) const {
-        const PolarRatio w = RatioOf(kc_, x, y);
-        if (std::fabs(n_) < 1e-12) return ModifierLimitAtZero(w);
-        // W = R·e^(i psi) with ln R = alpha. Near the exponent 0, W -> 1 and both 1 - R² and
-        // D = |1 - W|² = (R - 2 cos psi)·R + 1 cancel to nothing in the direct form (NaN a few
-        // millionths of a degree below 360): form them from expm1 and the half-angle sine instead.
-        const double alpha = half_ * std::log(w.modulus2);
-        const double psi = n_ * w.phi;
-        const double R = std::exp(alpha);
-        const double h = std::sin(0.5 * psi);
-        const double em = std::expm1(alpha);                  // R - 1
-        const double re1 = 2.0 * h * h - em * std::cos(psi);  // Re(1 - W)
-        const double im1 = R * std::sin(psi);                 // -Im(1 - W)
-        const double D = re1 * re1 + im1 * im1;
-        return {-em * (em + 2.0) / D, 2.0 * im1 / D};  // 1 - R² = -(R - 1)(R + 1)
-    }
-
-private:
-    double kc_, n_, half_;
-};
-
-}  // namespace
-
 void KarmanTrefftzGrid(ModelState& m, double kc, double kt, double tx, double tz, double dY) {
-    const ModifierMap map(kc, kt);
+    // The grid's law divides the edge angle by 180 and 360 where the section's multiplies by the doubles
+    // of 1/180 and 1/360: the exponents may differ in the last bit, the map is the same.
+    const ModifierMap map(kc, 2.0 - kt / 180.0, 1.0 - kt / 360.0);
     const Complex2 P1 = map(m.BodyEndX[0] + tx, tz);
     const Complex2 P2 = map(m.BodyEndX[1] + tx, tz);
     const double dx = P2.re - P1.re;

@@ -9,8 +9,6 @@ namespace korvel {
 
 namespace {
 
-inline std::size_t At(int32_t k) { return static_cast<std::size_t>(k); }
-
 // Rows 1..M+1 and columns 1..N+1 must be there; a grid that is not (no grid builder ran) meshes to nothing.
 bool GridHasPoints(const ModelState& m) {
     if (m.GridM < 1 || m.GridN < 1) return false;

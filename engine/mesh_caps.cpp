@@ -11,8 +11,6 @@ namespace korvel {
 
 namespace {
 
-inline std::size_t At(int32_t k) { return static_cast<std::size_t>(k); }
-
 inline double Gap(const double* end, const double* start) {
     return std::fabs(start[0] - end[0]) + std::fabs(start[1] - end[1]);
 }

@@ -11,8 +11,6 @@ namespace korvel {
 
 namespace {
 
-inline std::size_t At(int32_t k) { return static_cast<std::size_t>(k); }
-
 inline float Coord(const Point3f& p, int axis) { return axis == 0 ? p.x : (axis == 1 ? p.y : p.z); }
 inline void SetCoord(Point3f& p, int axis, float value) {
     if (axis == 0) {
@@ -33,10 +31,10 @@ inline FramePoint Crossing(const FramePoint& A, const FramePoint& B, float c) {
 
 inline bool SamePoint(const FramePoint& a, const FramePoint& b) { return a.a == b.a && a.u == b.u && a.v == b.v; }
 
-// The start points of the outline segments found so far, for the question HasSegmentStart answers,
-// without a pass over all of them per segment. Keys are the bit patterns of (u, v) with -0 taken as +0,
-// so that two keys match exactly when the coordinates compare equal; a point with a NaN never matches,
-// so it is never stored.
+// The start points of the outline segments found so far: a segment whose start is known already is not
+// recorded twice, and no pass over all of them is needed per segment. Keys are the bit patterns of (u, v)
+// with -0 taken as +0, so that two keys match exactly when the coordinates compare equal; a point with a
+// NaN never matches, so it is never stored.
 class SegmentStarts {
 public:
     explicit SegmentStarts(std::size_t expected) {
@@ -153,15 +151,6 @@ ClipResult ClipTriangleByPlane(std::array<FramePoint, 5>& p, bool keep, float c)
     if (a1 > c && c > a2) return ClipTriangleSide(p, keep, c, 1, 2, 0);
     if (a2 > c && c > a0) return ClipTriangleSide(p, keep, c, 2, 0, 1);
     return out;  // wholly on the discarded side
-}
-
-bool HasSegmentStart(const ModelState& m, int32_t count, float u, float v) {
-    const double du = u, dv = v;
-    for (int32_t k = count; k >= 1; --k) {
-        const CutSegment& s = m.CutSegments[At(k)];
-        if (s.start[0] == du && s.start[1] == dv) return true;
-    }
-    return false;
 }
 
 void CutMeshByPlane(ModelState& m, bool keep, int32_t& count, int cutAxis, int uAxis, int vAxis, float value) {

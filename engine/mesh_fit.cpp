@@ -6,10 +6,6 @@
 
 namespace korvel {
 
-namespace {
-inline std::size_t At(int32_t k) { return static_cast<std::size_t>(k); }
-}  // namespace
-
 void MirrorMesh(ModelState& m) {
     const float h = static_cast<float>(0.5 * m.NaturalSize.y);
     m.TempTriangles.clear();

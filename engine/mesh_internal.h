@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 
+#include "checked_int.h"
 #include "mesh.h"
 #include "model.h"
 
@@ -57,9 +58,6 @@ ClipResult ClipTriangleSide(std::array<FramePoint, 5>& pts, bool keep, float c, 
 
 // The point where the segment A -> B meets a = c, in single precision.
 FramePoint LerpAtCoordinate(const FramePoint& A, const FramePoint& B, float c);
-
-// Whether one of segments 1..count of CutSegments starts exactly at (u, v).
-bool HasSegmentStart(const ModelState& m, int32_t count, float u, float v);
 
 // Chains the cut segments 1..n into outlines and closes each closed outline with a flat cap at the plane,
 // appended to TempTriangles. flag is the keep flag of the cut.

@@ -43,8 +43,8 @@ void AllocateGrid(ModelState& m, bool grid, bool section) {
         for (array2Df* a : {&m.CurveTangentX, &m.CurveTangentY, &m.CurveTangentZ}) Resize2D(*a, 12, rows);
     }
     if (section) {
-        m.SectionX.assign(static_cast<std::size_t>(m.SectionCountPlus2), 0.0);
-        m.SectionY.assign(static_cast<std::size_t>(m.SectionCountPlus2), 0.0);
+        m.SectionX.assign(static_cast<std::size_t>(m.SectionCount) + 2, 0.0);
+        m.SectionY.assign(static_cast<std::size_t>(m.SectionCount) + 2, 0.0);
     }
 }
 
@@ -58,7 +58,6 @@ void FreeWorkArrays(ModelState& m, int mode) {
     arrayOfT3p().swap(m.TempTriangles);
     std::vector<CutSegment>().swap(m.CutSegments);
     array1Df().swap(m.CpValues);
-    array2Df().swap(m.PanelMatrix);
     std::vector<PixelPoint>().swap(m.PolyPoints);
     for (array1Df* a : {&m.RingSin, &m.RingCos, &m.StationSin, &m.StationCos}) array1Df().swap(*a);
     if (mode == 0 || mode == 2) ClearTriangles(m);

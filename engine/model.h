@@ -58,17 +58,13 @@ struct ModelState {
     // --- counts -------------------------------------------------------------------------------------
     int32_t GridM = 0;          // row intervals M (rows 1..M+1)
     int32_t GridMPlus1 = 1;
-    int32_t GridMMinus1 = -1;
     int32_t GridN = 0;          // column intervals N (columns 1..N+1)
     int32_t GridNPlus1 = 1;
-    int32_t GridNMinus1 = -1;
     int32_t SectionCount = 0;   // section intervals NS (points 1..NS+1)
-    int32_t SectionCountPlus1 = 1;
-    int32_t SectionCountPlus2 = 2;
 
-    void SetGridM(int32_t m) { GridM = m; GridMPlus1 = m + 1; GridMMinus1 = m - 1; }
-    void SetGridN(int32_t n) { GridN = n; GridNPlus1 = n + 1; GridNMinus1 = n - 1; }
-    void SetSectionCount(int32_t ns) { SectionCount = ns; SectionCountPlus1 = ns + 1; SectionCountPlus2 = ns + 2; }
+    void SetGridM(int32_t m) { GridM = m; GridMPlus1 = m + 1; }
+    void SetGridN(int32_t n) { GridN = n; GridNPlus1 = n + 1; }
+    void SetSectionCount(int32_t ns) { SectionCount = ns; }
 
     // --- point grid and patches -----------------------------------------------------------------------
     array2Df GridX, GridY, GridZ;             // [M+2][N+3], [row][column]
@@ -117,7 +113,6 @@ struct ModelState {
 
     // --- work arrays, emptied by FreeWorkArrays --------------------------------------------------------
     array1Df CpValues;                 // pressure coefficient per panel
-    array2Df PanelMatrix;              // augmented system of the panel solver
     std::vector<CutSegment> CutSegments;
     std::vector<PixelPoint> PolyPoints;
     array1Df RingSin, RingCos;
@@ -146,6 +141,13 @@ void AllocateGrid(ModelState& m, bool grid, bool section);
 void FreeWorkArrays(ModelState& m, int mode);
 
 void ClearPatchRanges(ModelState& m);
+
+// Writes the point of grid row i, column j.
+inline void SetGridPoint(ModelState& m, int32_t i, int32_t j, double x, double y, double z) {
+    m.GridX[i][j] = x;
+    m.GridY[i][j] = y;
+    m.GridZ[i][j] = z;
+}
 
 // Empties the triangle list; the index goes to -1 so no reader can run past an empty list.
 void ClearTriangles(ModelState& m);

@@ -27,6 +27,9 @@ namespace {
 
 constexpr double kPi = std::numbers::pi;
 constexpr double kTwoPi = 2.0 * std::numbers::pi;
+// 2π/180 = π/90 as a double: the drag figure is the lift coefficient times the angle of attack in radians,
+// and the circulation is half the lift coefficient.
+constexpr double kTwoRadiansPerDegree = 0.03490658503988659;
 
 // --- arctangent -----------------------------------------------------------------------------------------
 // atan2 by reduction to a ratio in [0, 1], then to |u| <= tan(pi/8) (atan t = pi/4 + atan((t-1)/(t+1))),
@@ -543,7 +546,6 @@ void SolveBothStreams(const ModelState& m, KernelWidth width, std::vector<double
 }  // namespace panel_detail
 
 void SolvePanelMethod(ModelState& m, double AOA, double& Cl, double& Cd) {
-    array2Df().swap(m.PanelMatrix);  // the system lives in contiguous storage of the solve itself
     RequireSection(m);
     const std::size_t ns = static_cast<std::size_t>(std::max(m.SectionCount, 0));
     m.CpValues.assign(ns + 1, 0.0);
@@ -583,7 +585,7 @@ void SolvePanelMethod(ModelState& m, double AOA, double& Cl, double& Cd) {
     }
     const double circulation = muPrev - mu(0);
     Cl = 2.0 * circulation;
-    Cd = circulation * AOA * 0.03490658503988659;
+    Cd = circulation * AOA * kTwoRadiansPerDegree;
     constexpr double kTiny = static_cast<double>(1e-7f);
     if (std::fabs(Cl) < kTiny) Cl = 0.0;
     if (std::fabs(Cd) < kTiny) Cd = 0.0;

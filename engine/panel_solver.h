@@ -11,11 +11,15 @@ namespace korvel {
 // Solves the doublet panel system of the current section (nodes 1..NS+1, trailing edge first, lower
 // surface first) for a unit free stream at AOA degrees. Fills CpValues[1..NS] (entry 0 stays 0), returns
 // the lift coefficient Cl and the drag figure Cd = Cl x AOA in radians, both set to 0 below 1e-7 in
-// magnitude. PanelMatrix is empty afterwards. A degenerate contour gives infinities or NaNs, not an error,
+// magnitude. A degenerate contour gives infinities or NaNs, not an error,
 // and so do fewer than three panels; section arrays shorter than SectionCount + 2 throw std::logic_error.
 // When only the angle changed since the previous call on the same section (bit for bit), the solution is
 // taken from m.SolverCache instead of a new dense solve.
 void SolvePanelMethod(ModelState& m, double AOA, double& Cl, double& Cd);
+
+// The 2D build solves only sections of fewer panels than this: the solve is dense and cubic in the panel
+// count and runs on every rebuild while the tunnel is on (with counts in steps of 8, at most 632 panels).
+constexpr int32_t kSolverPanelLimit = 640;
 
 // Enclosed area of the contour (always positive) and its height (max - min of Y over nodes 1..NS).
 void SectionAreaHeight(const ModelState& m, double& Area, double& Height);

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <numbers>
 #include <stdexcept>
+#include <utility>
 
 #include "modifier_map.h"
 
@@ -16,41 +17,6 @@ constexpr double kPerDegree = 0.005555555555555556;      // 1/180: degrees to a 
 constexpr double kHalfPerDegree = 0.002777777777777778;  // 1/360: degrees to a half exponent
 constexpr double kHalfSqrt2 = 0.7071067811865476;
 
-// w^e for w given by its squared modulus and its principal argument. The modulus and the angle product
-// are formed in 80 bits and rounded once, so the map does not lose digits near the edges.
-struct PolarPower {
-    double rho;
-    double psi;
-};
-
-PolarPower Power(double modulus2, double phi, double e, double eHalf) {
-    const long double rho = expl(static_cast<long double>(eHalf) * logl(static_cast<long double>(modulus2)));
-    const long double psi = static_cast<long double>(e) * static_cast<long double>(phi);
-    return {static_cast<double>(rho), static_cast<double>(psi)};
-}
-
-// z' = (1 + W)/(1 - W) for W = rho·e^(i psi).
-
-Complex2 CayleyBack(const PolarPower& w) {
-    const double d = (w.rho - 2.0 * std::cos(w.psi)) * w.rho + 1.0;
-    return {(1.0 - w.rho * w.rho) / d, 2.0 * w.rho * std::sin(w.psi) / d};
-}
-
-// The same map for exponents near 0, where W -> 1 and both 1 - rho² and |1 - W|² cancel to nothing in
-// the direct form (NaN a few hundred-millionths of a degree below 360): form them from expm1 and the
-// half-angle sine instead, in 80 bits.
-Complex2 CayleyBackNearOne(double modulus2, double phi, double e, double eHalf) {
-    const long double alpha = static_cast<long double>(eHalf) * logl(static_cast<long double>(modulus2));
-    const long double psi = static_cast<long double>(e) * static_cast<long double>(phi);
-    const long double rho = expl(alpha);
-    const long double em = expm1l(alpha);  // rho - 1
-    const long double h = sinl(0.5L * psi);
-    const long double re1 = 2.0L * h * h - em * cosl(psi);  // Re(1 - W)
-    const long double im1 = rho * sinl(psi);                // -Im(1 - W)
-    const long double d = re1 * re1 + im1 * im1;
-    return {static_cast<double>(-em * (em + 2.0L) / d), static_cast<double>(2.0L * im1 / d)};
-}
-
 // The in-place operations need a section that BuildBaseSection made; anything else is left alone.
 bool SectionReady(const ModelState& m) {
     const int32_t ns = m.SectionCount;
@@ -59,26 +25,9 @@ bool SectionReady(const ModelState& m) {
 }
 
 void SwapPoints(ModelState& m, int32_t i, int32_t j) {
-    SwapDouble(m.SectionX[i], m.SectionX[j]);
-    SwapDouble(m.SectionY[i], m.SectionY[j]);
+    std::swap(m.SectionX[i], m.SectionX[j]);
+    std::swap(m.SectionY[i], m.SectionY[j]);
 }
-
-// The modifier map of one shifted point: w = (kc - s)/(kc + s), W = w^n, z' = (1 + W)/(1 - W).
-class ModifierMap {
-public:
-    ModifierMap(double tx, double tz, double kc, double kt)
-        : tx_(tx), tz_(tz), kc_(kc), n_(2.0 - kt * kPerDegree), nHalf_(1.0 - kt * kHalfPerDegree) {}
-
-    Complex2 operator()(double x, double y) const {
-        const PolarRatio w = RatioOf(kc_, x + tx_, y + tz_);
-        if (std::fabs(n_) < 1e-12) return ModifierLimitAtZero(w);
-        if (std::fabs(n_) < 1e-3) return CayleyBackNearOne(w.modulus2, w.phi, n_, nHalf_);
-        return CayleyBack(Power(w.modulus2, w.phi, n_, nHalf_));
-    }
-
-private:
-    double tx_, tz_, kc_, n_, nHalf_;
-};
 
 // Fills entries k and n-k of a table from directly evaluated angles; used where the quadrant or octant
 // symmetry does not apply. mirrorSine/mirrorCosine give the sign of the mirrored entry.
@@ -107,12 +56,6 @@ bool StartTable(array1Df& sines, array1Df& cosines, int32_t n) {
 }
 
 }  // namespace
-
-void SwapDouble(double& a, double& b) {
-    const double t = a;
-    a = b;
-    b = t;
-}
 
 void HalfCircleTable(array1Df& sines, array1Df& cosines, int32_t n) {
     if (!StartTable(sines, cosines, n)) return;
@@ -297,10 +240,10 @@ void KarmanTrefftzSection(ModelState& m, double tx, double tz, double kc, double
     array1Df& Y = m.SectionY;
     const int32_t ns = m.SectionCount;
     const int32_t le = m.SectionLE;
-    const ModifierMap map(tx, tz, kc, kt);
+    const ModifierMap map(kc, 2.0 - kt * kPerDegree, 1.0 - kt * kHalfPerDegree);
 
-    const Complex2 P = map(X[le], 0.0);
-    const Complex2 T = map(X[1], 0.0);
+    const Complex2 P = map(X[le] + tx, tz);
+    const Complex2 T = map(X[1] + tx, tz);
     const double dre = T.re - P.re;
     const double dim = T.im - P.im;
     const double d2 = dre * dre + dim * dim;
@@ -309,7 +252,7 @@ void KarmanTrefftzSection(ModelState& m, double tx, double tz, double kc, double
 
     m.SectionMinY = 0.0;
     for (int32_t i = ns; i >= 2; --i) {
-        const Complex2 z = map(X[i], Y[i]);
+        const Complex2 z = map(X[i] + tx, Y[i] + tz);
         const double p = z.re - P.re;
         const double q = z.im - P.im;
         X[i] = c1 * p - c2 * q;

@@ -23,6 +23,4 @@ void FlipSectionHorizontal(ModelState& m);
 void HalfCircleTable(array1Df& sines, array1Df& cosines, int32_t n);
 void FullCircleTable(array1Df& sines, array1Df& cosines, int32_t n);
 
-void SwapDouble(double& a, double& b);
-
 }  // namespace korvel

@@ -15,6 +15,11 @@ namespace korvel {
 namespace {
 
 constexpr int32_t kMargin = 7;  // the drawing starts this far from the left and top edges
+// The bitmap keeps a strip this high under the drawing for the axis cross and the figures, and this
+// much room at the right; a bitmap no larger than kSmallest in either direction is not drawn on.
+constexpr int32_t kFigureStrip = 65;
+constexpr int32_t kRightRoom = 15;
+constexpr int32_t kSmallest = 70;
 
 // What one view looks at: the coordinate tested against the cut and the two it draws.
 struct ViewAxes {
@@ -60,7 +65,7 @@ double DrawingExtent(const ModelState& m, int axis) {
 
 void DrawView(ModelState& m, Canvas& canvas, std::string& info, const ViewAxes& view, double pos, double kx,
               double ky, double E) {
-    const int32_t hc = m.CanvasHeight + 65;  // the bitmap's height
+    const int32_t hc = m.CanvasHeight + kFigureStrip;  // the bitmap's height
     // The extremes start empty, so a cap lying wholly beyond the drawing's vertical extent still reports
     // its own smallest coordinates.
     double minH = std::numeric_limits<double>::infinity(), minV = minH, maxH = -minH, maxV = -minH;
@@ -138,7 +143,7 @@ void DrawSectionXY(ModelState& m, Canvas& canvas, std::string& info, double pos,
 
 void DrawSection(ModelState& m, Canvas& canvas, int32_t W, int32_t H, int32_t view, double posX, double posY,
                  double posZ, std::string& info) {
-    if (W <= 70 || H <= 70) return;
+    if (W <= kSmallest || H <= kSmallest) return;
 
     // The bitmap takes the size asked for; its size is read back. Cleared to black, outline outside.
     canvas.Resize(W, H);
@@ -146,8 +151,8 @@ void DrawSection(ModelState& m, Canvas& canvas, int32_t W, int32_t H, int32_t vi
     canvas.SetBrush(kBlack);
     canvas.SetPen(kWhite, 1);
     canvas.Rectangle(-1, -1, width + 1, height + 1);
-    m.CanvasHeight = height - 65;
-    m.CanvasWidth = width - 15;
+    m.CanvasHeight = height - kFigureStrip;
+    m.CanvasWidth = width - kRightRoom;
 
     int horizontalAxis = 1, verticalAxis = 2;
     if (view == 1) {

@@ -6,11 +6,11 @@
 #include <limits>
 #include <vector>
 
+#include "checked_int.h"
+
 namespace korvel {
 
 namespace {
-
-inline std::size_t At(int32_t k) { return static_cast<std::size_t>(k); }
 
 // The two products whose difference is twice the signed area of (a, b, c), each rounded to single.
 // Area2 > 0 exactly when the second is larger.
@@ -41,29 +41,6 @@ bool IsLeftOn(const vertex& a, const vertex& b, const vertex& c) {
     return p.p1 <= p.p2;
 }
 
-bool IsCollinear(const vertex& a, const vertex& b, const vertex& c) {
-    const AreaProducts p = Products(a, b, c);
-    return p.p1 == p.p2;
-}
-
-bool SegmentsCrossProperly(const vertex& a, const vertex& b, const vertex& c, const vertex& d) {
-    if (IsCollinear(a, b, c) || IsCollinear(a, b, d) || IsCollinear(c, d, a) || IsCollinear(c, d, b)) {
-        return false;
-    }
-    return (IsLeft(a, b, c) != IsLeft(a, b, d)) && (IsLeft(c, d, a) != IsLeft(c, d, b));
-}
-
-bool IsBetween(const vertex& a, const vertex& b, const vertex& c) {
-    if (!IsCollinear(a, b, c)) return false;
-    if (a.x != b.x) return InRange(a.x, b.x, c.x);
-    return InRange(a.y, b.y, c.y);
-}
-
-bool SegmentsIntersect(const vertex& a, const vertex& b, const vertex& c, const vertex& d) {
-    return SegmentsCrossProperly(a, b, c, d) || IsBetween(a, b, c) || IsBetween(a, b, d) || IsBetween(c, d, a) ||
-           IsBetween(c, d, b);
-}
-
 bool IsInCone(const arrayOfVertex& verts, int32_t a, int32_t b) {
     const vertex& va = verts[At(a)];
     const vertex& vb = verts[At(b)];
@@ -75,7 +52,7 @@ bool IsInCone(const arrayOfVertex& verts, int32_t a, int32_t b) {
 
 namespace {
 
-// The coordinate range test of IsBetween, without its collinearity test.
+// Whether c lies within the span of the segment a-b: its x range, or its y range when a-b is vertical.
 inline bool WithinSpan(const vertex& a, const vertex& b, const vertex& c) {
     if (a.x != b.x) return InRange(a.x, b.x, c.x);
     return InRange(a.y, b.y, c.y);
@@ -105,8 +82,8 @@ struct Chord {
         return p1 < p2 ? 1 : (p1 == p2 ? 0 : -1);
     }
 
-    // SegmentsIntersect(a, b, c, d) given the sides of c and d: the same answer, with the sides relative
-    // to c -> d worked out only when the cheap tests leave it open.
+    // Whether the chord and the segment c-d cross or touch (an end of one on the other counts), given the
+    // sides of c and d; the sides relative to c -> d are worked out only when the cheap tests leave it open.
     bool Hits(const vertex& c, const vertex& d, int oc, int od) const {
         const bool nearA = WithinSpan(c, d, a);
         const bool nearB = WithinSpan(c, d, b);
@@ -319,8 +296,10 @@ private:
         const bool lc = pc1 < pc2, ec = pc1 == pc2, ld = pd1 < pd2, ed = pd1 == pd2;
         const bool oneSide = (lc & ld) | (!lc & !ec & !ld & !ed);
         const bool xs = cx != dx;
-        const bool nearA = (xs & Within(cx, dx, h.a.x)) | (!xs & Within(cy, dy, h.a.y));
-        const bool nearB = (xs & Within(cx, dx, h.b.x)) | (!xs & Within(cy, dy, h.b.y));
+        const bool aInX = Within(cx, dx, h.a.x), aInY = Within(cy, dy, h.a.y);
+        const bool bInX = Within(cx, dx, h.b.x), bInY = Within(cy, dy, h.b.y);
+        const bool nearA = (xs & aInX) | (!xs & aInY);
+        const bool nearB = (xs & bInX) | (!xs & bInY);
         const bool touches = (c == h.a.id) | (d == h.a.id) | (c == h.b.id) | (d == h.b.id);
         return !touches & !(oneSide & !nearA & !nearB);
     }
@@ -361,12 +340,6 @@ bool IsDiagonal(const arrayOfVertex& verts, int32_t a, int32_t b, int32_t start)
     return chord.clear;
 }
 
-void InitEars(arrayOfVertex& verts, int32_t last) {
-    for (int32_t v = last; v >= 0; --v) {
-        verts[At(v)].ear = IsDiagonal(verts, verts[At(v)].prev, verts[At(v)].next, 0);
-    }
-}
-
 int32_t FindStartVertex(const arrayOfVertex& verts, int32_t last) {
     float xmin = verts[0].x, xmax = xmin, ymin = verts[0].y, ymax = ymin;
     for (int32_t k = 1; k <= last; ++k) {
@@ -403,9 +376,9 @@ void TriangulatePolygon(arrayOfVertex& verts, int32_t n, int32_t& count, arrayOf
     for (int32_t k = 0; k < n; ++k) {
         if (!std::isfinite(verts[At(k)].x) || !std::isfinite(verts[At(k)].y)) return;
     }
-    // The ear flags of the whole outline are what InitEars gives; they are worked out on a copy of the
-    // untouched outline when the scan first reaches a corner, since most corners are clipped or updated
-    // before it ever does.
+    // A corner's ear flag is whether prev-next is a diagonal of the untouched outline; it is worked out
+    // on a copy of the outline when the scan first reaches the corner, since most corners are clipped or
+    // updated before it ever does.
     const arrayOfVertex outline(verts.begin(), verts.begin() + n);
     std::vector<bool> known(At(n), false);
     // A well-formed ring is checked through edge tables; anything else walks its links.

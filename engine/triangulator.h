@@ -23,13 +23,10 @@ using arrayOfLongInt = std::vector<int32_t>;
 // tolerance: a point exactly on a line is on it, however the rounding fell.
 bool IsLeft(const vertex& a, const vertex& b, const vertex& c);       // c strictly left of a -> b
 bool IsLeftOn(const vertex& a, const vertex& b, const vertex& c);     // left or on the line
-bool IsCollinear(const vertex& a, const vertex& b, const vertex& c);
-bool SegmentsCrossProperly(const vertex& a, const vertex& b, const vertex& c, const vertex& d);
-bool IsBetween(const vertex& a, const vertex& b, const vertex& c);    // c on the closed segment a-b
-bool SegmentsIntersect(const vertex& a, const vertex& b, const vertex& c, const vertex& d);
 bool IsInCone(const arrayOfVertex& verts, int32_t a, int32_t b);
+// Whether a-b is a diagonal of the remaining polygon: inside both corners' cones and crossing or touching
+// no edge, found by a plain walk round the links from start.
 bool IsDiagonal(const arrayOfVertex& verts, int32_t a, int32_t b, int32_t start);
-void InitEars(arrayOfVertex& verts, int32_t last);
 int32_t FindStartVertex(const arrayOfVertex& verts, int32_t last);
 
 // Triangulates corners 0..n-1 (n >= 3), linked by next/prev, simple and counter-clockwise. Triangle k

@@ -11,18 +11,27 @@
 
 namespace korvel {
 
+namespace {
+
+// The Jouk planform curve's shape: each pair of weights adds up to 1, so that t = 0 gives q = 1, a = 2
+// and b = 0, the root; kJoukTipParameter is the t where the span ends (a0 about -2.36205, b0 -4.62737).
+constexpr double kJoukPoleWeight = 0.48, kJoukPoleOffset = 0.52;
+constexpr double kJoukChordWeight = 0.6, kJoukChordOffset = 0.4;
+constexpr double kJoukTipParameter = 2.772012797;
+// tan 75 degrees: 2 tan 75° (1 - √3/2) = 1, so the elliptical law reaches ss at the span ends.
+constexpr double kTan75 = 3.732050807568877;
+
+}  // namespace
+
 void JoukPlanformPoint(double t, double& a, double& b) {
     const double s = std::sin(t);
     const double c = std::cos(t);
-    const double q = 1.0 / (0.48 * c + 0.52);
-    a = (0.6 * c + 0.4) * (1.0 + q);
+    const double q = 1.0 / (kJoukPoleWeight * c + kJoukPoleOffset);
+    a = (kJoukChordWeight * c + kJoukChordOffset) * (1.0 + q);
     b = (1.0 - q) * s;
 }
 
 namespace {
-
-constexpr double kJoukTipParameter = 2.772012797;
-constexpr double kTan75 = 3.732050807568877;  // makes the elliptical law reach ss at the span ends
 
 struct Point2 {
     double x;
@@ -88,12 +97,6 @@ Layout CountColumns(int32_t N, int32_t c, double fY, double T, double wt, double
 void SetPatch(ModelState& m, int32_t p, int32_t first, int32_t last) {
     m.PatchFirst[p] = first;
     m.PatchLast[p] = last;
-}
-
-void SetPoint(ModelState& m, int32_t i, int32_t j, double x, double y, double z) {
-    m.GridX[i][j] = x;
-    m.GridY[i][j] = y;
-    m.GridZ[i][j] = z;
 }
 
 }  // namespace
@@ -196,8 +199,8 @@ void BuildWing(ModelState& m, double& wt, int32_t family, int32_t c, double fY, 
     const auto tipPoint = [&](int32_t i, int32_t j, double y, double s2, double cosine, const Point2& P,
                               const Point2& Q) {
         const double f = SpanCurve(y, L);
-        SetPoint(m, i, j, foldX * f + s2 * ((Q.x + P.x) + cosine * (Q.x - P.x)), y,
-                 foldZ * f + s2 * ((Q.y + P.y) + cosine * (Q.y - P.y)));
+        SetGridPoint(m, i, j, foldX * f + s2 * ((Q.x + P.x) + cosine * (Q.x - P.x)), y,
+                     foldZ * f + s2 * ((Q.y + P.y) + cosine * (Q.y - P.y)));
     };
 
     for (int32_t i = M + 1; i >= 1; --i) {
@@ -214,8 +217,8 @@ void BuildWing(ModelState& m, double& wt, int32_t family, int32_t c, double fY, 
         } else {
             for (int32_t k = nS; k >= 1; --k) {
                 const SpanColumn& s = span[k];
-                SetPoint(m, i, k, s.sc * Q.x + s.xo, s.y, s.sc * Q.y + s.zo);
-                SetPoint(m, i, cL + 1 - k, s.sc * P.x + s.xo, s.y, s.sc * P.y + s.zo);
+                SetGridPoint(m, i, k, s.sc * Q.x + s.xo, s.y, s.sc * Q.y + s.zo);
+                SetGridPoint(m, i, cL + 1 - k, s.sc * P.x + s.xo, s.y, s.sc * P.y + s.zo);
             }
         }
         Y[1] = Y[cL] = l.y1;
@@ -231,7 +234,7 @@ void BuildWing(ModelState& m, double& wt, int32_t family, int32_t c, double fY, 
                 const double s2 = family == kSpanLinear ? 0.5 + K * y : 0.5 - K * SpanCurve(y, L);
                 tipPoint(i, nS + j, y, s2, m.RingCos[j], P, Q);
             } else {
-                SetPoint(m, i, nS + j, X[nS] + j * (X[cA] - X[nS]) / nA, l.yE, Z[nS] + j * (Z[cA] - Z[nS]) / nA);
+                SetGridPoint(m, i, nS + j, X[nS] + j * (X[cA] - X[nS]) / nA, l.yE, Z[nS] + j * (Z[cA] - Z[nS]) / nA);
             }
         }
         for (int32_t j = nB - 1; j >= 1; --j) {
@@ -241,10 +244,10 @@ void BuildWing(ModelState& m, double& wt, int32_t family, int32_t c, double fY, 
                 const double s2 = family == kSpanLinear ? 0.5 - K * y : 0.5 - K * SpanCurve(y, L);
                 tipPoint(i, GN + 1 - j, y, s2, m.RingCos[j], P, Q);
             } else {
-                SetPoint(m, i, GN + 1 - j, X[1] + j * (X[cL] - X[1]) / nB, l.y1, Z[1] + j * (Z[cL] - Z[1]) / nB);
+                SetGridPoint(m, i, GN + 1 - j, X[1] + j * (X[cL] - X[1]) / nB, l.y1, Z[1] + j * (Z[cL] - Z[1]) / nB);
             }
         }
-        SetPoint(m, i, GN + 1, X[1], Y[1], Z[1]);
+        SetGridPoint(m, i, GN + 1, X[1], Y[1], Z[1]);
     }
 
     m.BodyEndX = {SX[1], SX[m.SectionLE]};

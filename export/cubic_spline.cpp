@@ -123,11 +123,6 @@ void TCubicSpline::SetSize() {
     for (array1Df* a : {&PX, &PY, &PZ}) a->resize(n + 3);
 }
 
-void TCubicSpline::BasisFunctions(int32_t span, const array1Df& knots, array1Df& basis, array1Df& left,
-                                  array1Df& right, double u) const {
-    BsplineBasisFunctions(Degree, span, knots, u, basis, left, right);
-}
-
 void TCubicSpline::Interpolate(double d0x, double d0y, double d0z, double dNx, double dNy, double dNz) {
     if (N < 1) throw ExportError("A curve needs at least two points to be fitted.");
     if (Degree != 3) throw ExportError("Internal error: only cubic curves are fitted.");

@@ -36,8 +36,6 @@ public:
     void FreeArrays();
     // KnotHigh := N + Degree + 3; every array sized for N.
     void SetSize();
-    void BasisFunctions(int32_t span, const array1Df& knots, array1Df& basis, array1Df& left, array1Df& right,
-                        double u) const;
     // Fits the curve; (d0x, d0y, d0z) is the direction at Q[0], (dNx, dNy, dNz) the one at Q[N], both
     // scaled here by the polygon length. Fewer than two points or unsized arrays throw ExportError.
     void Interpolate(double d0x, double d0y, double d0z, double dNx, double dNy, double dNz);

@@ -98,10 +98,6 @@ void TNurbs::SetSize() {
     for (array2Df* a : {&QX, &QY, &QZ}) Size2D(*a, nu + 1, nv + 1);
 }
 
-void TNurbs::BasisFunctions(int32_t span, const array1Df& knots) {
-    BsplineBasisFunctions(Degree, span, knots, knots[span], Basis, Left, Right);
-}
-
 namespace {
 
 // Chord-length parameters 0..n averaged over `lines` lines of n+1 points; seg(line, k) is the length of

@@ -25,8 +25,6 @@ public:
     void FreeKnots();
     // Sizes every array except ChordScratch from Degree, NU and NV; arrays keep the content that fits.
     void SetSize();
-    // The basis functions at u = knots[span] into Basis.
-    void BasisFunctions(int32_t span, const array1Df& knots);
     // UParams averaged over the u-lines, then KnotsU.
     void ParamsU();
     // LengthAlongU, LengthAlongV and VParams averaged over the v-lines.

@@ -30,31 +30,59 @@ struct CanvasCall {
     CanvasState state;
 };
 
-// TextHeight answers 14 for any string: a fixed, known value keeps layouts testable.
+// On its own, TextHeight answers 14 for any string: a fixed, known value keeps layouts testable. Given a
+// canvas to draw on, every call is passed on to it as well and its TextHeight is the answer.
 class RecordingCanvas final : public Canvas {
 public:
-    explicit RecordingCanvas(int32_t width = 800, int32_t height = 500) : width_(width), height_(height) {}
+    explicit RecordingCanvas(int32_t width = 800, int32_t height = 500, Canvas* draw = nullptr)
+        : width_(width), height_(height), draw_(draw) {}
 
     int32_t Width() const override { return width_; }
     int32_t Height() const override { return height_; }
     void Resize(int32_t width, int32_t height) override {
         width_ = width;
         height_ = height;
+        if (draw_) draw_->Resize(width, height);
     }
-    void SetPen(Rgb colour, int32_t) override { state_.pen = colour; Push(CallKind::SetPen); }
-    void SetBrush(Rgb colour) override { state_.brush = colour; Push(CallKind::SetBrush); }
+    void SetPen(Rgb colour, int32_t w) override {
+        state_.pen = colour;
+        Push(CallKind::SetPen);
+        if (draw_) draw_->SetPen(colour, w);
+    }
+    void SetBrush(Rgb colour) override {
+        state_.brush = colour;
+        Push(CallKind::SetBrush);
+        if (draw_) draw_->SetBrush(colour);
+    }
     void SetFont(const std::string& family, int32_t size, bool bold, Rgb colour) override {
         state_ = CanvasState{state_.pen, state_.brush, colour, family, size, bold};
         Push(CallKind::SetFont);
+        if (draw_) draw_->SetFont(family, size, bold, colour);
     }
     void Rectangle(int32_t x1, int32_t y1, int32_t x2, int32_t y2) override {
         Push(CallKind::Rectangle, x1, y1, x2, y2);
+        if (draw_) draw_->Rectangle(x1, y1, x2, y2);
     }
-    void Line(int32_t x1, int32_t y1, int32_t x2, int32_t y2) override { Push(CallKind::Line, x1, y1, x2, y2); }
-    void Polyline(const std::vector<PixelPoint>& points) override { Push(CallKind::Polyline).points = points; }
-    void Polygon(const std::vector<PixelPoint>& points) override { Push(CallKind::Polygon).points = points; }
-    void Text(int32_t x, int32_t y, const std::string& text) override { Push(CallKind::Text, x, y).text = text; }
-    int32_t TextHeight(const std::string& text) override { Push(CallKind::TextHeight).text = text; return 14; }
+    void Line(int32_t x1, int32_t y1, int32_t x2, int32_t y2) override {
+        Push(CallKind::Line, x1, y1, x2, y2);
+        if (draw_) draw_->Line(x1, y1, x2, y2);
+    }
+    void Polyline(const std::vector<PixelPoint>& points) override {
+        Push(CallKind::Polyline).points = points;
+        if (draw_) draw_->Polyline(points);
+    }
+    void Polygon(const std::vector<PixelPoint>& points) override {
+        Push(CallKind::Polygon).points = points;
+        if (draw_) draw_->Polygon(points);
+    }
+    void Text(int32_t x, int32_t y, const std::string& text) override {
+        Push(CallKind::Text, x, y).text = text;
+        if (draw_) draw_->Text(x, y, text);
+    }
+    int32_t TextHeight(const std::string& text) override {
+        Push(CallKind::TextHeight).text = text;
+        return draw_ ? draw_->TextHeight(text) : 14;
+    }
 
     const std::vector<CanvasCall>& Calls() const { return calls_; }
     // Every call of one kind, in drawing order.
@@ -84,6 +112,7 @@ private:
     }
 
     int32_t width_, height_;
+    Canvas* draw_;
     CanvasState state_;
     std::vector<CanvasCall> calls_;
 };

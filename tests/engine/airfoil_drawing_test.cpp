@@ -28,7 +28,6 @@ using Points = std::vector<std::pair<int, int>>;
 constexpr Rgb kBlack{0, 0, 0}, kGrey{128, 128, 128}, kWhite{255, 255, 255}, kNavy{0, 0, 128};
 constexpr Rgb kYellow{255, 255, 0}, kRed{255, 0, 0}, kGreen{0, 255, 0};
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-constexpr int kTextX = 800 - 9 * 14 - 5;  // figures nine text heights from the right edge (the canvas reports 14)
 
 // A diamond of chord 1 and thickness 0.1 (area 0.05, height 10 %), panels 1, 2 below and 3, 4 above,
 // drawn on a recording canvas of W x H.
@@ -44,17 +43,7 @@ RecordingCanvas Draw(ModelState& m, std::vector<double> cp, bool tunnel, double 
     return canvas;
 }
 
-// The layout in closed form: 45 pixels before the leading edge and 15 after the trailing edge at any
-// width, one scale for both axes, the chord line on the middle row; (x, y) in chord units to pixels.
-struct Layout {
-    double W = 800, H = 500;
-    std::pair<int, int> operator()(double x, double y) const {
-        const double scale = W / (1.0 + 60.0 / W);
-        return {RoundToInt((x + 45.0 / W) * scale), RoundToInt(H / 2 - y * scale)};
-    }
-};
-
-// The first call of a kind drawn with a pen colour: its index in the drawing order, and its points.
+// The points of the first call of a kind drawn with a pen colour, and where that call stands in the drawing order.
 std::size_t IndexOf(const RecordingCanvas& c, CallKind kind, Rgb pen) {
     for (std::size_t i = 0; i < c.Calls().size(); ++i)
         if (c.Calls()[i].kind == kind && c.Calls()[i].state.pen == pen) return i;
@@ -67,78 +56,61 @@ Points PointsOf(const RecordingCanvas& c, CallKind kind, Rgb pen) {
     return out;
 }
 
-// A text at its place, in Arial 9 bold of its colour.
-void ExpectText(const RecordingCanvas& c, const std::string& text, int x, int y, Rgb colour) {
-    const CanvasCall* call = c.FindText(text);
-    ASSERT_NE(call, nullptr) << text;
-    EXPECT_TRUE(call->x1 == x && call->y1 == y && call->state.fontColour == colour) << text;
-    EXPECT_TRUE(call->state.fontFamily == "Arial" && call->state.fontSize == 9 && call->state.fontBold) << text;
-}
-
 TEST(AirfoilDrawing, PlainSectionFullSizeOrTurned) {
     ModelState m;
     std::string info;
     const RecordingCanvas canvas = Draw(m, {}, false, 0.0, 0.0, 0.0, info, 800, 501);  // the drawing uses 500 rows
     EXPECT_EQ(m.CanvasHeight, 500);
-    // Cleared to black first with the outline outside the bitmap; navy fill and white outline through the
-    // nodes, trailing edge first, chord on row 250; no plot and no coefficients.
-    const CanvasCall clear = canvas.OfKind(CallKind::Rectangle).at(0);
-    EXPECT_TRUE(clear.state.brush == kBlack && clear.x1 == -1 && clear.y1 == -1 && clear.x2 == 801 && clear.y2 == 502);
-    const Layout L;
-    const Points diamond{L(1, 0), L(0.5, -0.05), L(0, 0), L(0.5, 0.05), L(1, 0)};
-    EXPECT_EQ(PointsOf(canvas, CallKind::Polygon, kWhite), diamond);
-    EXPECT_EQ(PointsOf(canvas, CallKind::Polyline, kWhite), diamond);
+    // Cleared to black first, then a navy section with a white outline through the five nodes, the chord
+    // on the middle row and one scale for both axes; no plot and no coefficients.
+    EXPECT_EQ(canvas.OfKind(CallKind::Rectangle).at(0).state.brush, kBlack);
+    const Points d = PointsOf(canvas, CallKind::Polygon, kWhite);
+    ASSERT_EQ(d.size(), 5u);
+    EXPECT_EQ(PointsOf(canvas, CallKind::Polyline, kWhite), d);
     EXPECT_EQ(canvas.OfKind(CallKind::Polygon).at(0).state.brush, kNavy);
+    EXPECT_TRUE(d[0].second == 250 && d[2].second == 250 && d[0] == d[4]);
+    EXPECT_NEAR(d[3].second - d[1].second, -0.1 * (d[0].first - d[2].first), 1.0);
     EXPECT_EQ(canvas.Count(CallKind::Line), 0u);
     EXPECT_EQ(canvas.Texts(), (std::vector<std::string>{" Height = 10%", " Area = 0.05"}));
     EXPECT_EQ(info, "Height= 10%\nArea= 0.05");
 
     // At 10 degrees the section shrinks to 0.9 about the leading edge and the trailing edge goes down.
     info = "Model";
-    const RecordingCanvas turned = Draw(m, {}, false, 0.0, 0.0, 10.0, info, 600, 400);
-    const double t = 10.0 * std::numbers::pi / 180;
-    const Points shrunk = PointsOf(turned, CallKind::Polygon, kWhite);
-    const Layout T{600, 400};
-    EXPECT_TRUE(shrunk.at(0) == T(0.9 * std::cos(t), -0.9 * std::sin(t)) && shrunk.at(2) == T(0, 0));
+    const Points t = PointsOf(Draw(m, {}, false, 0.0, 0.0, 10.0, info), CallKind::Polygon, kWhite);
+    const double a = 10.0 * std::numbers::pi / 180, chord = d[0].first - d[2].first;
+    EXPECT_EQ(t.at(2), d[2]);
+    EXPECT_NEAR(t.at(0).first - t[2].first, 0.9 * std::cos(a) * chord, 1.0);
+    EXPECT_NEAR(t.at(0).second - t[2].second, 0.9 * std::sin(a) * chord, 1.0);
     EXPECT_EQ(info, "Model\nHeight= 10%\nArea= 0.05");
 }
 
-TEST(AirfoilDrawing, PressurePlotLayoutColoursAndLegends) {
+TEST(AirfoilDrawing, PressurePlotOrderColoursAxisAndFigures) {
     ModelState m;
     std::string info;
-    // Lowest Cp -2.5: the axis runs from -3 to 1 in steps of 4/15, label i on row i H / 17.
+    // Lowest Cp -2.5: the axis runs from -3 to 1 in sixteen labelled steps of 4/15, c0 on row H/17 and
+    // Cp 1 on row 16 H/17.
     const RecordingCanvas canvas = Draw(m, {0.0, 1.0, -2.5, -0.4, 0.2}, true, 0.5, 0.25, 3.0, info);
-    const Layout L;
-    const int X0 = L(0, 0).first;
-    const auto lines = canvas.OfKind(CallKind::Line);
-    ASSERT_EQ(lines.size(), 1u + 2 * 16 + 10);  // axis, a tick and a rule per label, ten verticals
-    EXPECT_TRUE(lines[0].state.pen == kGrey && lines[0].x1 == X0 && lines[0].y1 == 500 && lines[0].y2 == 0);
-
+    EXPECT_EQ(canvas.Count(CallKind::Line), 1u + 2 * 16 + 10);  // axis, a tick and a rule per label, ten verticals
     // Grid, section (unturned), small turned copy, lower and upper curves, in this order.
-    EXPECT_EQ(PointsOf(canvas, CallKind::Polygon, kWhite).at(0), L(1, 0));
     const std::vector<std::size_t> order{
         IndexOf(canvas, CallKind::Line, kGrey), IndexOf(canvas, CallKind::Polygon, kWhite),
         IndexOf(canvas, CallKind::Polyline, kYellow), IndexOf(canvas, CallKind::Polyline, kRed),
         IndexOf(canvas, CallKind::Polyline, kGreen), canvas.Calls().size()};
     EXPECT_EQ(std::adjacent_find(order.begin(), order.end(), std::greater_equal<>()), order.end());
-    const double t = 3.0 * std::numbers::pi / 180;
-    EXPECT_EQ(PointsOf(canvas, CallKind::Polyline, kYellow).at(0), L(0.1 + 0.35 * std::cos(t), -0.35 * std::sin(t)));
-    // Cp at mid-chord of panels 1..LE and LE..NS, on row (Cp - top) H / (17 step): 1 on row 16 H / 17.
-    const double step = 4.0 / 15, top = -3.0 - step;
-    const auto at = [&](double x, double cp) {
-        return std::pair(L(x, 0).first, RoundToInt((cp - top) * 500 / (17 * step)));
-    };
-    EXPECT_EQ(at(0.75, 1.0).second, 471);
-    EXPECT_EQ(PointsOf(canvas, CallKind::Polyline, kRed), (Points{at(0.75, 1.0), at(0.25, -2.5), at(0.25, -0.4)}));
-    EXPECT_EQ(PointsOf(canvas, CallKind::Polyline, kGreen), (Points{at(0.25, -0.4), at(0.75, 0.2)}));
-
-    // The axis caption and labels, the legends and figures one text height apart.
-    const struct { const char* text; int x, y; Rgb colour; } texts[] = {
-        {"CP", X0 + 4, 10, kWhite}, {"-3.00", X0 - 35, RoundToInt(500.0 / 17) - 7, kWhite},
-        {"1.00", X0 - 35, RoundToInt(16 * 500.0 / 17) - 7, kWhite}, {" UPPER SURFACE", kTextX, 7, kGreen},
-        {" LOWER SURFACE", kTextX, 21, kRed}, {" Cl = 0.5", kTextX, 35, kWhite}, {" Cd = 0.25", kTextX, 49, kWhite},
-        {" Height = 10%", kTextX, 63, kWhite}, {" Area = 0.05", kTextX, 77, kWhite}};
-    for (const auto& e : texts) ExpectText(canvas, e.text, e.x, e.y, e.colour);
+    // Cp at mid-chord of panels 1..LE (lower, red) and LE..NS (upper, green).
+    const Points lower = PointsOf(canvas, CallKind::Polyline, kRed), upper = PointsOf(canvas, CallKind::Polyline, kGreen);
+    ASSERT_TRUE(lower.size() == 3 && upper.size() == 2);
+    EXPECT_EQ(lower[0].second, RoundToInt(16 * 500.0 / 17));
+    EXPECT_TRUE(lower[1].first == lower[2].first && lower[2] == upper[0] && upper[1].first == lower[0].first);
+    EXPECT_NEAR(lower[1].second - lower[0].second, -3.5 / (4.0 / 15) * 500 / 17, 1.0);
+    const struct { const char* text; Rgb colour; } texts[] = {
+        {"CP", kWhite},         {"-3.00", kWhite},      {"1.00", kWhite},        {" UPPER SURFACE", kGreen},
+        {" LOWER SURFACE", kRed}, {" Cl = 0.5", kWhite}, {" Cd = 0.25", kWhite}, {" Height = 10%", kWhite}};
+    for (const auto& e : texts) {
+        const CanvasCall* call = canvas.FindText(e.text);
+        ASSERT_NE(call, nullptr) << e.text;
+        EXPECT_TRUE(call->state.fontColour == e.colour && call->state.fontFamily == "Arial" && call->state.fontBold);
+    }
     EXPECT_TRUE(m.CpValues.empty());
     EXPECT_EQ(info, "Height= 10%\nArea= 0.05\nCl= 0.5\nCd= 0.25\nAOA= 3");
 }

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <stdexcept>
 #include <string>
 
@@ -53,6 +54,10 @@ TEST(Build2D, CountsRoundUpAndEveryPathEndsOnTheUnitChord) {
         EXPECT_TRUE(m.SectionCount == ns && m.GridN == ns && m.GridM == gridM) << nX << " " << mYZ;
         ExpectUnitChord(m, "path " + std::to_string(path));
     }
+    // Counts at the ends of the integer range round without overflowing.
+    EXPECT_EQ(RoundCountUp(std::numeric_limits<int32_t>::max(), 8), std::numeric_limits<int32_t>::max());
+    EXPECT_EQ(RoundCountUp(std::numeric_limits<int32_t>::min(), 4), std::numeric_limits<int32_t>::min());
+    EXPECT_EQ(RoundCountUp(-3, 8), 0);
 }
 
 TEST(Build2D, DefaultSectionIsSymmetricAndTheSetThresholdIsExtended) {

@@ -1,24 +1,11 @@
-// mesh_test.cpp — mesh steps on data written here: growth past the capacity hints, cut planes, no grid.
+// mesh_test.cpp — the cut planes round a cut model, and a mesh build with no grid.
 #include <gtest/gtest.h>
 
 #include "engine/mesh.h"
-#include "engine/mesh_internal.h"
 #include "mesh_checks.h"
 
 namespace korvel {
 namespace {
-
-TEST(MeshCut, OutputOutgrowsItsCapacityHints) {
-    // Tents all crossing x = 0.5 with two corners on the kept side: each keeps two pieces and adds a
-    // segment, more than the hints allow.
-    ModelState m;
-    for (int k = 0; k < 40; ++k) m.Triangles.push_back(T3p{{{0, float(k), 0}, {1, k + 0.5f, 0}, {0, k + 1.0f, 0}}});
-    m.TriangleLast = 39;
-    int32_t count = m.TriangleLast;
-    CutMeshByPlane(m, true, count, 0, 1, 2, 0.5f);
-    EXPECT_GE(count, 2 * 40 - 1);
-    EXPECT_EQ(size_t(count) + 1, m.TempTriangles.size());
-}
 
 TEST(MeshBuild, CutPlanesSpanTheModelWithAMarginAndNoGridBuildsNothing) {
     BuildInputs in = testing::RoundInputs(false, 16);

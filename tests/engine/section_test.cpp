@@ -128,20 +128,6 @@ TEST(ModifierSection, IsTheNormalisedConformalMapAndEndsExactlyOnTheUnitChord) {
         }
 }
 
-TEST(ScaleSection, ScalesAboutTheLeadingEdgeOrTurnsTheChord) {
-    const ModelState unit = Base(32, 1, 0.0575, 0.03, 0.95, 0.95, 1.0, 1.0, 44.0, 0.0);
-    ModelState twice = unit, turned = unit;
-    ScaleSection(twice, 1, 2.0);
-    ScaleSection(turned, 0, 0.5);
-    EXPECT_EQ(twice.SectionMinY, unit.SectionMinY);
-    for (int32_t i = 1; i <= 33; ++i) {
-        EXPECT_DOUBLE_EQ(twice.SectionX[i], 2.0 * unit.SectionX[i]);
-        EXPECT_DOUBLE_EQ(twice.SectionY[i], 2.0 * unit.SectionY[i]);
-        EXPECT_DOUBLE_EQ(turned.SectionX[i], 0.5 * (1.0 - unit.SectionX[i]));
-        EXPECT_DOUBLE_EQ(turned.SectionY[i], 0.5 * unit.SectionY[i]);
-    }
-}
-
 // Every count, not only multiples of 4 (half) or 8 (full); mirrored entries exactly equal or opposite.
 TEST(CircleTables, EveryCountHoldsEvenlySpacedAngles) {
     array1Df s, c;

@@ -1,14 +1,11 @@
 // text_helpers_test.cpp — number text with '.' decimals, also while the process runs under a ',' locale.
 #include <gtest/gtest.h>
 
-#include <clocale>
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <stdexcept>
 #include <string>
 #include <utility>
 
+#include "comma_locale.h"
 #include "engine/text_helpers.h"
 
 namespace korvel {
@@ -41,30 +38,10 @@ void ExpectExamples() {
 
 TEST(TextHelpers, ExamplesUnderTheCLocale) { ExpectExamples(); }
 
-// A locale whose decimal separator is ',': an installed one, or one compiled from the system's locale
-// sources into a private folder. Empty when neither is possible on this machine.
-std::string CommaLocale(std::string& madeFolder) {
-    if (std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr) return "de_DE.UTF-8";
-    char folder[] = "/tmp/korvel-locale-XXXXXX";
-    if (!std::filesystem::exists("/usr/share/i18n/locales/de_DE") || mkdtemp(folder) == nullptr) return {};
-    madeFolder = folder;
-    const std::string command = std::string("localedef -i de_DE -f UTF-8 ") + folder + "/de_DE.UTF-8 >/dev/null 2>&1";
-    if (std::system(command.c_str()) != 0) return {};
-    setenv("LOCPATH", folder, 1);
-    return std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr ? "de_DE.UTF-8" : "";
-}
-
 TEST(TextHelpers, ExamplesUnderACommaLocale) {
-    std::string folder;
-    const std::string name = CommaLocale(folder);
-    char probe[16];
-    std::snprintf(probe, sizeof probe, "%.1f", 0.5);
-    if (!name.empty() && std::string(probe) == "0,5") ExpectExamples();
-    std::setlocale(LC_ALL, "C");
-    unsetenv("LOCPATH");
-    if (!folder.empty()) std::filesystem::remove_all(folder);
-    if (name.empty()) GTEST_SKIP() << "no locale with ',' decimals can be made on this machine";
-    EXPECT_STREQ(probe, "0,5") << "the locale " << name << " does not use ',' decimals";
+    const testing::CommaLocale comma(LC_ALL);
+    if (!comma.Active()) GTEST_SKIP() << "no locale with ',' decimals can be made on this machine";
+    ExpectExamples();
 }
 
 }  // namespace

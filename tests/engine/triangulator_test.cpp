@@ -5,6 +5,7 @@
 #include <cmath>
 #include <map>
 #include <numbers>
+#include <random>
 #include <vector>
 
 #include "engine/triangulator.h"
@@ -88,6 +89,64 @@ TEST(Triangulator, OutlineWithACornerThatIsNotFiniteGetsNoTriangle) {
         arrayOfLongInt I1(4998), I2(4998), I3(4998);
         TriangulatePolygon(v, 5000, count, I1, I2, I3);
         EXPECT_EQ(count, 0);
+    }
+}
+
+// The plain ear clipping the triangulator speeds up: every ear flag from a walk round the whole remaining
+// ring, no edge tables, no nearby-first walk. Triangles as (prev, ear, next).
+std::vector<std::array<int32_t, 3>> PlainWalk(arrayOfVertex v, int32_t n) {
+    std::vector<std::array<int32_t, 3>> out;
+    for (int32_t k = 0; k < n; ++k) v[size_t(k)].ear = IsDiagonal(v, v[size_t(k)].prev, v[size_t(k)].next, 0);
+    int32_t start = FindStartVertex(v, n - 1);
+    const auto at = [&v](int32_t k) -> vertex& { return v[size_t(k)]; };
+    for (int32_t pass = n - 4; pass >= 0; --pass) {
+        int32_t c = start, fallback = -1;
+        do {
+            if (at(c).ear) break;
+            if (fallback < 0 && IsLeftOn(at(at(c).prev), at(c), at(at(c).next))) fallback = c;
+            c = at(c).next;
+        } while (c != start);
+        if (!at(c).ear) c = fallback >= 0 ? fallback : start;
+        const int32_t nx = at(c).next, pv = at(c).prev, nn = at(nx).next, pp = at(pv).prev;
+        out.push_back({pv, c, nx});
+        at(pv).next = nx;
+        at(nx).prev = pv;
+        start = pass % 2 == 0 ? nx : pv;
+        at(pv).ear = IsDiagonal(v, pp, nx, start);
+        at(nx).ear = IsDiagonal(v, pv, nn, start);
+    }
+    out.push_back({at(start).prev, start, at(start).next});
+    return out;
+}
+
+// The blocked fast path must give the plain walk's triangles exactly, on simple polygons and on the
+// near-degenerate outlines rounding makes: points on a coarse lattice (collinear runs, touching corners),
+// slivers a few units in the last place wide, repeated points, and outlines that cross themselves.
+TEST(Triangulator, FastPathGivesThePlainWalksTrianglesBitForBit) {
+    std::mt19937 rng(20261207);
+    std::uniform_real_distribution<float> unit(0.0f, 1.0f);
+    for (int trial = 0; trial < 600; ++trial) {
+        const int kind = trial % 6;
+        const int32_t n = 3 + int32_t(rng() % (trial % 20 == 0 ? 1500 : 180));
+        arrayOfVertex v(static_cast<size_t>(n));
+        for (int32_t k = 0; k < n; ++k) {
+            const float t = 6.2831853f * (k + (kind == 4 ? unit(rng) * 40 : 0.5f * unit(rng))) / n;
+            float r = 0.3f + unit(rng);
+            if (kind == 1 || kind == 5) r = std::round(r * 4) / 4;  // a lattice: collinear and touching corners
+            float x = r * std::cos(t), y = r * std::sin(t);
+            if (kind == 1 || kind == 5) x = std::round(x * 8) / 8, y = std::round(y * 8) / 8;
+            if (kind == 2 && k % 2) x = std::nextafter(v[size_t(k - 1)].x, 2.0f), y = v[size_t(k - 1)].y;  // slivers
+            if ((kind == 3 || kind == 5) && k % 5 == 3) x = v[size_t(k - 1)].x, y = v[size_t(k - 1)].y;  // repeated
+            v[size_t(k)] = vertex{x, y, false, (k + 1) % n, (k + n - 1) % n, k};
+        }
+        const std::vector<std::array<int32_t, 3>> want = PlainWalk(v, n);
+        int32_t count = 0;
+        arrayOfLongInt I1(size_t(n - 2)), I2(size_t(n - 2)), I3(size_t(n - 2));
+        TriangulatePolygon(v, n, count, I1, I2, I3);
+        ASSERT_EQ(count, n - 2) << "trial " << trial;
+        for (int32_t k = 0; k < count; ++k)
+            ASSERT_EQ(want[size_t(k)], (std::array<int32_t, 3>{I1[size_t(k)], I2[size_t(k)], I3[size_t(k)]}))
+                << "trial " << trial << " kind " << kind << " n " << n << " triangle " << k;
     }
 }
 

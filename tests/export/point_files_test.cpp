@@ -4,6 +4,8 @@
 #include <clocale>
 #include <map>
 
+#include "comma_locale.h"
+
 #include "engine/panel_solver.h"
 #include "export/airfoil_dat_writer.h"
 #include "export/curve_txt_writer.h"
@@ -44,19 +46,13 @@ TEST(PointFiles, LayoutsCharacterForCharacterWithTheChordNormalised) {
 
 TEST(PointFiles, CurveFileFollowsTheLocaleAndThePointFileDoesNot) {
     TempDir dir;
-    // A decimal-comma locale made in a private folder.
-    const std::string made = dir.File("de_DE.UTF-8");
-    const int rc = std::system(("localedef -i de_DE -f UTF-8 '" + made + "' >/dev/null 2>&1").c_str());
-    setenv("LOCPATH", dir.Folder().c_str(), 1);
-    if ((rc != 0 && !std::filesystem::exists(made)) || std::setlocale(LC_NUMERIC, "de_DE.UTF-8") == nullptr) {
-        unsetenv("LOCPATH");
-        GTEST_SKIP() << "no de_DE locale could be made (Debian package 'locales')";
+    {
+        const testing::CommaLocale comma(LC_NUMERIC);
+        if (!comma.Active()) GTEST_SKIP() << "no de_DE locale could be made (Debian package 'locales')";
+        const ModelState m = SmallSection({1.0, 0.5, 0.0, 0.5, 1.0}, {0.0, -0.1, 0.0, 0.25, 0.0});
+        ExportAirfoilDat(m, dir.File("c.dat"));
+        ExportCurveTxt(m, dir.File("c.txt"));
     }
-    const ModelState m = SmallSection({1.0, 0.5, 0.0, 0.5, 1.0}, {0.0, -0.1, 0.0, 0.25, 0.0});
-    ExportAirfoilDat(m, dir.File("c.dat"));
-    ExportCurveTxt(m, dir.File("c.txt"));
-    std::setlocale(LC_NUMERIC, "C");
-    unsetenv("LOCPATH");
     EXPECT_EQ(ReadAll(dir.File("c.dat")).substr(7, 21), "1.0000000   0.0000000");
     EXPECT_EQ(ReadAll(dir.File("c.txt")), "#korvel\n#Group 1\n\n1 1 1,0000000 0,0000000 0\n1 2 0,5000000 0,2500000 0\n"
                                           "1 3 0,0000000 0,0000000 0\n1 4 0,5000000 -0,1000000 0\n1 0");
