@@ -20,7 +20,6 @@ TEST(History, StepsBackAndForthAndANewMoveCutsTheRedoRange) {
     for (int expected : {2, 1, 0}) EXPECT_EQ(h.Step(-1)->Pos(Bar::TEA), expected);
     EXPECT_FALSE(h.CanUndo());
     EXPECT_FALSE(h.Step(-1).has_value());  // never below the first entry
-    EXPECT_EQ(h.Pos(), 0);
     EXPECT_TRUE(h.CanRedo());
     EXPECT_EQ(h.Step(+3)->Pos(Bar::TEA), 3);
     EXPECT_FALSE(h.Step(+1).has_value());  // never above the last stored entry
@@ -53,7 +52,6 @@ TEST(History, EntriesKeepExactValuesAndCutTheStatusOnACharacterBoundary) {
     const PanelState back = *h.Step(-1);
     EXPECT_EQ(back.Params[2], 44.123);
     EXPECT_EQ(back.Status, std::string(254, 'a'));
-    EXPECT_EQ(History::EntryOf(s).Status.size(), 254u);
 }
 
 }  // namespace

@@ -109,7 +109,6 @@ TEST(ParamsFile, EdgeCases) {
         {false, {{"format", "STEP"}}, nullptr, [](auto& r) { return r.Format == "step"; }},
         {true, {{"Mod3D", "TRUE"}}, nullptr, [](auto& r) { return r.Inputs.Act3D; }},
         {false, {{"Mod3D", "0.0"}}, nullptr, [](auto& r) { return !r.Inputs.Act3D; }},
-        {false, {{"Mod3D", "False"}}, nullptr, [](auto& r) { return !r.Inputs.Act3D; }},
         {false, {{"Mod3D", "yes"}}, "Mod3D=yes"},
         {false, {{"x0", ""}}, "x0="},
         {false, {{"x0", nullptr}}, "x0 (missing)"},
