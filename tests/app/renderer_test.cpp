@@ -116,26 +116,22 @@ TEST(GLLoader, ResolvesEveryEntryPointWithoutAContext) {
     EXPECT_EQ(_mm_getcsr() & 0x9FC0u, 0x1F80u);
 }
 
-TEST(GLLoader, AMissingEntryPointSwitchesTheRendererOff) {
+// The view under a real display checks a missing extension; here no libGL at all leaves every entry point null.
+TEST(GLLoader, AMissingLibrarySwitchesTheRendererOffAndNothingReachesGL) {
     ModelState m;
     m.Triangles.resize(3);
     m.TriangleLast = 2;
-    GLLibrary bogus, absent;
-    bogus.AddRequiredName("glKorvelNoSuchEntryPoint");
-    ASSERT_TRUE(bogus.LoadGL(kDefaultGLLibrary));
-    EXPECT_FALSE(absent.LoadGL("/nonexistent/libGL.so.1"));  // leaves the GL 1.x entry points unresolved
-    for (GLLibrary* lib : {&bogus, &absent}) {
-        Renderer r(*lib);
-        r.FitToModel(m);
-        r.InitRenderer();
-        EXPECT_TRUE(r.RendererReady() && r.RendererDisabled());
-        // Switched off: none of these may reach GL (there is no context here to catch a call).
-        r.UploadScene();
-        r.RenderScene(640, 480, false, true);
-        r.DeleteSceneBuffers();
-        r.ContextRestored();
-        EXPECT_EQ(r.UploadedVertexCount(), 0);
-    }
+    GLLibrary absent;
+    EXPECT_FALSE(absent.LoadGL("/nonexistent/libGL.so.1"));
+    Renderer r(absent);
+    r.FitToModel(m);
+    r.InitRenderer();
+    EXPECT_TRUE(r.RendererReady() && r.RendererDisabled());
+    r.UploadScene();  // a call through a null entry point would crash here
+    r.RenderScene(640, 480, false, true);
+    r.DeleteSceneBuffers();
+    r.ContextRestored();
+    EXPECT_EQ(r.UploadedVertexCount(), 0);
 }
 
 }  // namespace
