@@ -2,28 +2,25 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <regex>
 
 #include "app/core/batch_export.h"
 #include "app/core/panel_rules.h"
+#include "core_test_support.h"
 #include "export/stl_writer.h"
 #include "export/writer_test_util.h"
 
 namespace korvel {
 namespace {
 
-// The file= line of a written parameter file pointed elsewhere, and other keys changed.
-std::string WithOutput(std::string text, const std::string& format, const std::string& file) {
-    text.replace(text.find("\nformat="), text.find('\n', text.find("\nformat=") + 1) - text.find("\nformat="),
-                 "\nformat=" + format);
-    const std::size_t at = text.find("\nfile=");
-    return text.replace(at, text.find('\n', at + 1) - at, "\nfile=" + file);
+// A written parameter file with another format and target.
+std::string WithOutput(const std::string& text, const char* format, const std::string& file) {
+    return test::SetKey(test::SetKey(text, "format", format), "file", file.c_str());
 }
 
 TEST(BatchExport, WritesTheWindowsModelAsStl) {
+    // A modifier set on, at a Lea where its offset depends on the size of its table: the row maximum.
     PanelState s = DefaultPanelState();
-    s.Pos(Bar::TX) = 50;
-    s.Params[10] = 0.05;  // a modifier set on: its offset table follows the row maximum
+    std::tie(s.Pos(Bar::TX), s.Params[10], s.Pos(Bar::LEA), s.Params[3]) = std::tuple(50, 0.05, 9000, 90.0);
     s.MaxMPX = 128;
     test::TempDir dir;
     const std::string params = dir.File("run.krvlp");
@@ -34,25 +31,14 @@ TEST(BatchExport, WritesTheWindowsModelAsStl) {
     EXPECT_EQ(out.Target, dir.File("Out.STL"));  // relative to the parameter file's folder
 
     const ModelState window = test::Built(BuildInputsOf(s, 400, 300));
-    const std::size_t n = static_cast<std::size_t>(window.TriangleLast + 1);
-    ASSERT_GT(n, 100u);
-    EXPECT_EQ(std::filesystem::file_size(dir.File("Out.STL")), 84 + 50 * n);
+    EXPECT_EQ(std::filesystem::file_size(dir.File("Out.STL")), 84 + 50 * static_cast<std::size_t>(window.TriangleLast + 1));
     ExportStl(window, dir.File("window.stl"), 0);
     EXPECT_TRUE(test::ReadAll(dir.File("Out.STL")) == test::ReadAll(dir.File("window.stl")));
-    if (test::ToolOnPath("admesh")) {
-        const auto [status, report] = test::RunCommand("admesh '" + dir.File("Out.STL") + "'");
-        EXPECT_EQ(status, 0) << report;
-        EXPECT_TRUE(std::regex_search(report, std::regex("Number of facets *: *" + std::to_string(n) + " "))) << report;
-    }
 }
 
 TEST(BatchExport, EveryFormatOfEitherModeWritesItsFileEvenOnATinyCanvas) {
     test::TempDir dir;
-    struct Case {
-        bool solid;
-        const char* format;
-        const char* file;
-    };
+    struct Case { bool solid; const char *format, *file; };
     const Case cases[] = {{true, "iges", "a.igs"}, {true, "stp", "a.step"}, {true, "obj", "a.obj"},
                           {false, "igs", "b.iges"}, {false, "step", "b.stp"}, {false, "obj", "b.obj"},
                           {false, "dat", "b.dat"},  {false, "txt", "b.txt"}};
@@ -72,10 +58,7 @@ TEST(BatchExport, RefusesMismatchesAndInvalidFilesAndSaysWhy) {
     PanelState flat = DefaultPanelState();
     flat.Act3D = false;
     const std::string twoD = ParamsFileText(flat, "/h");
-    struct Case {
-        std::string text;
-        const char* status;
-    };
+    struct Case { std::string text; const char* status; };
     const Case cases[] = {
         {WithOutput(twoD, "stl", "x.stl"), "Format stl needs a 3D or section model"},
         {WithOutput(solid, "dat", "x.dat"), "Format dat needs a 2D model"},
@@ -86,7 +69,7 @@ TEST(BatchExport, RefusesMismatchesAndInvalidFilesAndSaysWhy) {
         {WithOutput(solid, "stlx", "x.stlx"), "Unknown format \"stlx\""},
         {WithOutput(solid, "stl", ""), "names no output file"},
         {WithOutput(solid, "stl", dir.File("none/x.stl")), "cannot be created"},
-        {std::string(solid).replace(solid.find("x0=0.0575000"), 12, "x0=9"), "\"run.krvlp\" is not valid: x0=9."},
+        {test::SetKey(solid, "x0", "9"), "\"run.krvlp\" is not valid: x0=9."},
     };
     for (const Case& c : cases) {
         test::WriteWholeFile(dir.File("run.krvlp"), c.text);
@@ -95,9 +78,7 @@ TEST(BatchExport, RefusesMismatchesAndInvalidFilesAndSaysWhy) {
         EXPECT_EQ(out.Status.rfind("Nothing exported. ", 0), 0u) << out.Status;
         EXPECT_NE(out.Status.find(c.status), std::string::npos) << out.Status;
     }
-    int entries = 0;
-    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.Folder())) ++entries;
-    EXPECT_EQ(entries, 1);  // only run.krvlp: nothing was written
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Folder()), {}), 1);  // only run.krvlp
     EXPECT_NE(RunParamsFile(dir.File("missing.krvlp"), ExportOptions{}, 64, 1, 1).Status.find("x0 (missing)"),
               std::string::npos);
 }

@@ -2,9 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <utility>
+#include <vector>
 
 #include "app/core/panel_rules.h"
 #include "app/core/params_file.h"
+#include "core_test_support.h"
 #include "export/writer_test_util.h"
 
 namespace korvel {
@@ -34,19 +37,6 @@ const char* const kDefaultSolidText =
     "LowerLeadingEdge=0.6500000\nLowerRoundedTrailingEdge=0.6500000\n"
     "[Output]\n;Rotation -> 0:x,y,z - 1:y,z,x - 2:z,x,y\nRotation=0\nformat=stl\nfile=/home/tester/Desktop/korvel3D00.stl\n";
 
-// The text with the line "key=..." replaced by "key=value", or removed when value is nullptr.
-std::string SetKey(std::string text, const std::string& key, const char* value) {
-    const std::size_t at = text.find("\n" + key + "=");
-    if (at == std::string::npos) return text + key + "=" + (value ? value : "") + "\n";
-    const std::size_t end = text.find('\n', at + 1);
-    return text.replace(at + 1, end - at, value ? key + "=" + value + "\n" : "");
-}
-
-std::string RemoveSection(std::string text, const std::string& name) {
-    const std::size_t at = text.find("[" + name + "]\n");
-    return text.erase(at, text.find("\n[", at) + 1 - at);
-}
-
 PanelState TwoD(PanelState s) {
     s.Act3D = false;
     return s;
@@ -54,7 +44,7 @@ PanelState TwoD(PanelState s) {
 
 TEST(ParamsFile, WritesTheExactTextForTheDefaultSolidAnd2DStates) {
     EXPECT_EQ(ParamsFileText(DefaultPanelState(), kHome), kDefaultSolidText);
-    std::string twoD = SetKey(kDefaultSolidText, "Mod3D", "0");
+    std::string twoD = test::SetKey(kDefaultSolidText, "Mod3D", "0");
     twoD.erase(twoD.find("[Output]"));
     twoD += "[Output]\nformat=dat\nChord Length=1\nXY Plane=1\nfile=/home/tester/Desktop/korvel2D00.dat\n";
     EXPECT_EQ(ParamsFileText(TwoD(DefaultPanelState()), kHome), twoD);
@@ -67,13 +57,8 @@ TEST(ParamsFile, WritesTheExactTextForTheDefaultSolidAnd2DStates) {
 }
 
 TEST(ParamsFile, WriteThenReadGivesTheWindowsBuildInputs) {
-    PanelState changed = DefaultPanelState();
-    for (const BarSpec& b : kBars) {
-        changed.Pos(b.bar) = b.max - (b.max - b.min > 1 ? 1 : 0);
-        if (IsScaled(b)) changed.Params[b.tag] = PositionToValue(changed.Pos(b.bar), b.scale);
-    }
-    changed.Params[2] = 44.123;
-    changed.Params[40] = 0.25;
+    PanelState changed = test::AtEnds(2);
+    std::tie(changed.Params[2], changed.Params[40]) = std::tuple(44.123, 0.25);
     std::tie(changed.ActWing, changed.ActCutSec, changed.ActMirror, changed.ActCut) = std::tuple(true, true, true, true);
     std::tie(changed.Span, changed.Pos(Bar::Cut), changed.MaxMPX) = std::tuple(SpanElliptical, 2, 128);
     std::tie(changed.LengthX, changed.WidthY, changed.HeightZ) = std::tuple(2.5, 1.25, 0.5);
@@ -93,11 +78,7 @@ TEST(ParamsFile, WriteThenReadGivesTheWindowsBuildInputs) {
     }
     // Every slider at either end reads back as exactly the bound, which the inclusive check accepts.
     for (int end = 0; end < 2; ++end) {
-        PanelState s = DefaultPanelState();
-        for (const BarSpec& b : kBars) {
-            s.Pos(b.bar) = end == 0 ? b.min : b.max;
-            if (IsScaled(b)) s.Params[b.tag] = PositionToValue(s.Pos(b.bar), b.scale);
-        }
+        PanelState s = test::AtEnds(end);
         s.Pos(Bar::Cut) = end == 0 ? 1 : 4;
         const ParamsCheck check = CheckParams(IniFile::FromText(ParamsFileText(s, kHome)));
         EXPECT_TRUE(check.Valid()) << end << " " << check.Invalid;
@@ -105,65 +86,55 @@ TEST(ParamsFile, WriteThenReadGivesTheWindowsBuildInputs) {
 }
 
 TEST(ParamsFile, EdgeCases) {
-    using Edit = std::function<std::string(std::string)>;
-    const auto set = [](const char* key, const char* value) { return Edit([=](std::string t) { return SetKey(t, key, value); }); };
-    const auto both = [](Edit a, Edit b) { return Edit([=](std::string t) { return b(a(t)); }); };
-    using Probe = std::function<bool(const BatchRequest&)>;
     struct Case {
-        const char* name;
-        Edit edit;
-        const char* invalid;  // nullptr: valid
-        Probe probe;
+        bool twoD;
+        std::vector<std::pair<const char*, const char*>> keys;  // value nullptr: the line removed; "[Mod]": the section
+        const char* invalid;                                     // nullptr: valid
+        std::function<bool(const BatchRequest&)> probe = {};
     };
-    const std::string twoD = ParamsFileText(TwoD(DefaultPanelState()), kHome);
     const Case cases[] = {
-        {"as written, solid", set("Rotation", "0"), nullptr,
-         [](auto& r) { return r.Format == "stl" && r.File == "/home/tester/Desktop/korvel3D00.stl"; }},
-        {"as written, 2D", [&](std::string) { return twoD; }, nullptr,
-         [](auto& r) { return r.Format == "dat" && r.File == "/home/tester/Desktop/korvel2D00.dat" && !r.Solid(); }},
-        {"x0 at its end", set("x0", "0.4500000"), nullptr, [](auto& r) { return r.Inputs.x0 == 0.45; }},
-        {"x0 typed past its end", set("x0", "0.4500001"), "x0=0.4500001", nullptr},
-        {"two sizes of three", both(set("LengthX", "2"), both(set("WidthY", "3"), set("HeightZ", nullptr))), nullptr,
+        {false, {}, nullptr, [](auto& r) { return r.Format == "stl" && r.File == "/home/tester/Desktop/korvel3D00.stl"; }},
+        {true, {}, nullptr, [](auto& r) { return r.Format == "dat" && r.File == "/home/tester/Desktop/korvel2D00.dat" && !r.Solid(); }},
+        {false, {{"x0", "0.4500000"}}, nullptr, [](auto& r) { return r.Inputs.x0 == 0.45; }},
+        {false, {{"x0", "0.4500001"}}, "x0=0.4500001"},
+        {false, {{"Tea", "180.0000001"}}, "Tea=180.0000001"},
+        {false, {{"LengthX", "2"}, {"WidthY", "3"}, {"HeightZ", nullptr}}, nullptr,
          [](auto& r) { return r.LengthX == -1.0 && r.WidthY == -1.0 && r.HeightZ == -1.0; }},
-        {"three sizes", both(set("LengthX", "2,5"), both(set("WidthY", "3"), set("HeightZ", "0.5"))), nullptr,
+        {false, {{"LengthX", "2,5"}, {"WidthY", "3"}, {"HeightZ", "0.5"}}, nullptr,
          [](auto& r) { return r.LengthX == 2.5 && r.WidthY == 3.0 && r.HeightZ == 0.5; }},
-        {"a size not finite", both(set("LengthX", "1e999"), both(set("WidthY", "3"), set("HeightZ", "0.5"))), nullptr,
+        {false, {{"LengthX", "1e999"}, {"WidthY", "3"}, {"HeightZ", "0.5"}}, nullptr,
          [](auto& r) { return r.LengthX == -1.0 && r.HeightZ == -1.0; }},
-        {"Tea 180", set("Tea", "180"), nullptr, [](auto& r) { return r.Inputs.Tea == 180.0; }},
-        {"Tea 180.0000001", set("Tea", "180.0000001"), "Tea=180.0000001", nullptr},
-        {"c 3 on a wing", both(set("ModWing", "1"), set("c", "3")), "c=3", nullptr},
-        {"c 3 on a body", set("c", "3"), nullptr, [](auto& r) { return r.Inputs.c == 3; }},
-        {"format STEP", set("format", "STEP"), nullptr, [](auto& r) { return r.Format == "step"; }},
-        {"format stlx", set("format", "stlx"), nullptr, [](auto& r) { return r.Format == "stlx"; }},
-        {"Mod3D true", both(set("ModCutSection", "0"), set("Mod3D", "true")), nullptr, [](auto& r) { return r.Inputs.Act3D; }},
-        {"Mod3D TRUE", both(set("ModCutSection", "0"), set("Mod3D", "TRUE")), nullptr, [](auto& r) { return r.Inputs.Act3D; }},
-        {"Mod3D 0.0", set("Mod3D", "0.0"), nullptr, [](auto& r) { return !r.Inputs.Act3D; }},
-        {"Mod3D False", set("Mod3D", "False"), nullptr, [](auto& r) { return !r.Inputs.Act3D; }},
-        {"Mod3D yes", set("Mod3D", "yes"), "Mod3D=yes", nullptr},
-        {"x0 empty", set("x0", ""), "x0=", nullptr},
-        {"Tea empty", set("Tea", ""), nullptr, [](auto& r) { return r.Inputs.Tea == 0.0; }},
-        {"x0 missing", set("x0", nullptr), "x0 (missing)", nullptr},
-        {"no [Mod]", [](std::string t) { return RemoveSection(t, "Mod"); }, nullptr,
-         [](auto& r) { return r.Inputs.Act3D && r.Inputs.ActCutSec && r.Solid(); }},
-        {"tangent factor above 1", set("UpperLeadingEdge", "1.0100000"), "UpperLeadingEdge=1.0100000", nullptr},
-        {"nX 2000 solid", set("nX", "2000"), nullptr, [](auto& r) { return r.Inputs.nX == 2000; }},
-        {"nX 2001 solid", set("nX", "2001"), "nX=2001", nullptr},
-        {"nX 10000 in 2D", [&](std::string) { return SetKey(twoD, "nX", "10000"); }, nullptr,
-         [](auto& r) { return r.Inputs.nX == 10000; }},
-        {"nX 10001 in 2D", [&](std::string) { return SetKey(twoD, "nX", "10001"); }, "nX=10001", nullptr},
-        {"mYZ 7", set("mYZ", "7"), "mYZ=7", nullptr},
-        {"nX not an integer", set("nX", "64.0"), "nX=64.0", nullptr},
-        {"nX beyond int32", set("nX", "99999999999"), "nX=99999999999", nullptr},
-        {"Rotation 2", set("Rotation", "+2"), nullptr, [](auto& r) { return r.Rotation == 2; }},
-        {"Rotation 3", set("Rotation", "3"), "Rotation=3", nullptr},
-        {"first fault named", both(set("kt3", "361"), set("Tea", "-1")), "Tea=-1", nullptr},
+        {false, {{"ModWing", "1"}, {"c", "3"}}, "c=3"},
+        {false, {{"c", "3"}}, nullptr, [](auto& r) { return r.Inputs.c == 3; }},
+        {false, {{"format", "STEP"}}, nullptr, [](auto& r) { return r.Format == "step"; }},
+        {true, {{"Mod3D", "TRUE"}}, nullptr, [](auto& r) { return r.Inputs.Act3D; }},
+        {false, {{"Mod3D", "0.0"}}, nullptr, [](auto& r) { return !r.Inputs.Act3D; }},
+        {false, {{"Mod3D", "yes"}}, "Mod3D=yes"},
+        {false, {{"x0", ""}}, "x0="},
+        {false, {{"x0", nullptr}}, "x0 (missing)"},
+        {false, {{"[Mod]", nullptr}}, nullptr, [](auto& r) { return r.Inputs.Act3D && r.Inputs.ActCutSec && r.Solid(); }},
+        {false, {{"UpperLeadingEdge", "1.0100000"}}, "UpperLeadingEdge=1.0100000"},
+        {false, {{"nX", "2000"}}, nullptr, [](auto& r) { return r.Inputs.nX == 2000; }},
+        {false, {{"nX", "2001"}}, "nX=2001"},
+        {true, {{"nX", "10000"}}, nullptr, [](auto& r) { return r.Inputs.nX == 10000; }},
+        {true, {{"nX", "10001"}}, "nX=10001"},
+        {false, {{"mYZ", "7"}}, "mYZ=7"},
+        {false, {{"nX", "64.0"}}, "nX=64.0"},
+        {false, {{"nX", "99999999999"}}, "nX=99999999999"},
+        {false, {{"Rotation", "+2"}}, nullptr, [](auto& r) { return r.Rotation == 2; }},
+        {false, {{"Rotation", "3"}}, "Rotation=3"},
+        {false, {{"kt3", "361"}, {"Tea", "-1"}}, "Tea=-1"},  // the first fault in the file is named
     };
     for (const Case& c : cases) {
-        const ParamsCheck check = CheckParams(IniFile::FromText(c.edit(kDefaultSolidText)));
-        EXPECT_EQ(check.Invalid, c.invalid ? c.invalid : "") << c.name;
-        if (c.probe) {
-            EXPECT_TRUE(c.probe(check.Request)) << c.name;
+        std::string text = c.twoD ? ParamsFileText(TwoD(DefaultPanelState()), kHome) : kDefaultSolidText, trace;
+        for (const auto& [key, value] : c.keys) {
+            trace += std::string(key) + "=" + (value ? value : "(removed)") + " ";
+            const std::size_t at = text.find(key);
+            text = key[0] == '[' ? text.erase(at, text.find("\n[", at) + 1 - at) : test::SetKey(text, key, value);
         }
+        const ParamsCheck check = CheckParams(IniFile::FromText(text));
+        EXPECT_EQ(check.Invalid, c.invalid ? c.invalid : "") << trace;
+        EXPECT_TRUE(!c.probe || c.probe(check.Request)) << trace;
     }
     // A file that does not exist: every key takes its default, and several defaults are out of range.
     test::TempDir dir;
@@ -171,12 +142,7 @@ TEST(ParamsFile, EdgeCases) {
 }
 
 TEST(IniReader, NamesAnyCaseBlanksLineEndsCommentsDuplicatesAndAByteOrderMark) {
-    struct Case {
-        const char* text;
-        const char* section;
-        const char* key;
-        const char* value;  // nullptr: missing
-    };
+    struct Case { const char *text, *section, *key, *value; };  // value nullptr: missing
     const Case cases[] = {
         {"[MOD]\nmod3d=0\n", "Mod", "Mod3D", "0"},
         {"  [ Mod ]  \n\t Mod3D \t=  0 1 \t\n", "mod", "MOD3D", "0 1"},
@@ -188,10 +154,8 @@ TEST(IniReader, NamesAnyCaseBlanksLineEndsCommentsDuplicatesAndAByteOrderMark) {
         {"[Output]\nfile=/a;b#c.stl\n", "Output", "file", "/a;b#c.stl"},
         {"[Mod]\ngarbage line\nMod3D=0\n", "Mod", "garbage line", nullptr},
         {"Mod3D=0\n[Mod]\n", "Mod", "Mod3D", nullptr},
-        {"[Mod]\nMod3D=\n", "Mod", "Mod3D", ""},
         {"[Output]\nChord Length=1\n", "output", "chord length", "1"},
         {"[Output]\na=b=c\n", "Output", "a", "b=c"},
-        {"[Output\na=1\n", "Output", "a", nullptr},
         {"[Mod]\n=5\n", "Mod", "", nullptr},
     };
     for (const Case& c : cases) {
