@@ -871,10 +871,12 @@ void TForm1::RestorePanel(const PanelState& e) {
     Options.Airfoil.AirfoilChordLength = e.AirfoilChordLength;
     Options.Airfoil.AirfoilXZPlane = e.AirfoilXZPlane;
     StatusPanel0->setText(Q(e.Status));
-    // The restored maximize state takes its panel width too.
-    const int total = Splitter->width();
-    Splitter->setSizes(e.ActMaximize ? QList<int>{total, 0}
-                                     : QList<int>{std::max(total - PanelBarWidth, 0), PanelBarWidth});
+    // A restored maximize state takes its panel width too; otherwise the panel stays as the user left it.
+    if ((Splitter->sizes().value(1) == 0) != e.ActMaximize) {
+        const int total = Splitter->width();
+        Splitter->setSizes(e.ActMaximize ? QList<int>{total, 0}
+                                         : QList<int>{std::max(total - PanelBarWidth, 0), PanelBarWidth});
+    }
     if (GLViewBox != nullptr) {
         GLViewBox->SetWireframe(e.ActWireFrame);
         GLViewBox->SetAxes(e.ActAxes);
