@@ -709,10 +709,13 @@ void TForm1::Manager3D(QObject* sender) {
     ApplyLayout(l, s);
     if (!s.ActBars) return;
 
-    PushHistory(sender);
+    // The panel as the layout left it (clamped positions, Mirror unchecked) is what is stored and built.
+    const PanelState now = CapturePanel();
+    if (sender != nullptr) HistoryRing.Push(now);  // start-up, loads, Undo and Redo store nothing
+    RefreshUndoRedo();
     InfoText.clear();
     // The 2D drawing takes the image box's size, also while the box is hidden.
-    const BuildInputs in = BuildInputsOf(CapturePanel(), ImgBox->width(), ImgBox->height());
+    const BuildInputs in = BuildInputsOf(now, ImgBox->width(), ImgBox->height());
     const bool busy = static_cast<int64_t>(in.nX) * in.mYZ >= kBusyCells;
     if (busy) {
         QApplication::setOverrideCursor(Qt::WaitCursor);
