@@ -183,7 +183,7 @@ TEST(IgesSurfaces, CancelTouchesNothingAndOkWritesConsistentRecordsWithTheDialog
 
 TEST(IgesCurves, TwoCurvesInEitherPlaneWithTheRoundedChordAsSize) {
     TempDir dir;
-    const ModelState m = test::Built(test::Section2D(16));
+    const ModelState m = test::Build(test::Section2D(16));
     for (const bool xz : {false, true}) {
         ExportOptions options;
         options.Airfoil = AirfoilOptions{2.5, xz};

@@ -12,9 +12,52 @@
 namespace korvel {
 namespace {
 
-using test::Dist;
-using test::EvalSurface;
-using test::P3;
+// The textbook Cox-de Boor recursion (0/0 taken as 0, the last non-empty span closed at the last knot),
+// sharing no code with the fit; deriv gives the first derivative.
+inline double BasisN(const std::vector<double>& U, int i, int p, double u, bool deriv = false) {
+    if (p == 0) {
+        if (u == U.back()) {
+            int k = static_cast<int>(U.size()) - 2;
+            while (k > 0 && !(U[k] < U[k + 1])) --k;
+            return i == k ? 1.0 : 0.0;
+        }
+        return (U[i] <= u && u < U[i + 1]) ? 1.0 : 0.0;
+    }
+    const double da = U[i + p] - U[i], db = U[i + p + 1] - U[i + 1];
+    const double a = da > 0.0 ? (deriv ? p : u - U[i]) / da * BasisN(U, i, p - 1, u) : 0.0;
+    const double b = db > 0.0 ? (deriv ? p : U[i + p + 1] - u) / db * BasisN(U, i + 1, p - 1, u) : 0.0;
+    return deriv ? a - b : a + b;
+}
+
+using P3 = std::array<double, 3>;
+inline double Dist(const P3& a, const P3& b) { return std::hypot(a[0] - b[0], a[1] - b[1], a[2] - b[2]); }
+
+// Point (or first derivative) of a bicubic surface with control net [u][v]; a curve is a net of one column.
+inline P3 EvalSurface(const std::vector<double>& U, const std::vector<double>& V, const array2Df& X,
+                      const array2Df& Y, const array2Df& Z, double u, double v, bool du = false, bool dv = false) {
+    P3 r{0.0, 0.0, 0.0};
+    for (std::size_t i = 0; i < X.size(); ++i) {
+        const double nu = BasisN(U, static_cast<int>(i), 3, u, du);
+        for (std::size_t j = 0; j < X[i].size() && nu != 0.0; ++j) {
+            const double n = nu * (V.empty() ? 1.0 : BasisN(V, static_cast<int>(j), 3, v, dv));
+            r[0] += n * X[i][j];
+            r[1] += n * Y[i][j];
+            r[2] += n * Z[i][j];
+        }
+    }
+    return r;
+}
+
+inline P3 EvalCurve(const std::vector<double>& U, const array1Df& X, const array1Df& Y, const array1Df& Z, double u,
+                    bool deriv = false) {
+    const auto column = [](const array1Df& a) {
+        array2Df c;
+        for (double x : a) c.push_back({x});
+        return c;
+    };
+    return EvalSurface(U, {}, column(X), column(Y), column(Z), u, 0.0, deriv);
+}
+
 
 // C(s) = a0 + a1 s + a2 s^2 + a3 s^3 per coordinate, and its slope.
 const double kCubic[3][4] = {{0.2, 1.0, 0.15, -0.1}, {-0.1, 0.3, 0.4, -0.25}, {0.5, 0.1, -0.05, 0.08}};
@@ -67,8 +110,8 @@ TEST(CubicSplineFit, ReproducesACubicEverywhereForEveryLineLength) {
         ASSERT_EQ(f.PX.size(), static_cast<size_t>(n + 3));
         for (int i = 0; i < 4; ++i) EXPECT_TRUE(f.Knots[i] == 0.0 && f.Knots[n + 3 + i] == 1.0);
         for (int k = 1; k < n; ++k) EXPECT_NEAR(f.Knots[k + 3], s[k], 1e-14);
-        for (int i = 0; i <= 100; ++i) EXPECT_LT(Dist(test::EvalCurve(f.Knots, f.PX, f.PY, f.PZ, i / 100.0), CubicAt(i / 100.0)), 1e-12) << i;
-        EXPECT_LT(Dist(test::EvalCurve(f.Knots, f.PX, f.PY, f.PZ, 0.0, true), d0), 1e-11);
+        for (int i = 0; i <= 100; ++i) EXPECT_LT(Dist(EvalCurve(f.Knots, f.PX, f.PY, f.PZ, i / 100.0), CubicAt(i / 100.0)), 1e-12) << i;
+        EXPECT_LT(Dist(EvalCurve(f.Knots, f.PX, f.PY, f.PZ, 0.0, true), d0), 1e-11);
     }
 }
 
@@ -175,7 +218,7 @@ TEST(FitModelSurfaces, PatchesShareTheWholeGridsUKnotsAndPassThroughTheScaledGri
     tiny.FittedSize = Vec3d{3.0, 1.2, 0.6};
     std::vector<ModelState> models{tiny};
     for (const BuildInputs& in : {test::Solid(false), test::Solid(true), test::Solid(true, 0.3, 0.5, 0.5, true)})
-        models.push_back(test::Built(in));
+        models.push_back(test::Build(in));
     for (const ModelState& m : models) {
         const std::vector<FittedSurface> s = FitModelSurfaces(m);
         ASSERT_GE(s.size(), 2u);
