@@ -113,33 +113,22 @@ TEST(WingPath, RoundSectionSweepsACylinderClosedByHalfEllipsoids) {
     }
 }
 
-// Without set 1 a body's direction resets to -1 and a wing keeps its own. Set 1 with kt 0 is the Joukowski map,
-// which keeps the side of every point farther than kc from the pole; kt 180 is the inversion kc/zeta, which turns
-// every ring inside out. The bent grid runs from X = 0 to X = 1 (body ends, wing root edges); dY = 0 flattens it.
-TEST(BuildPaths, WindingSignFollowsDirectionAndInversion) {
+// Set 1 with kt 0 (the Joukowski map) or 180 (the inversion kc/zeta) in either direction: the bent grid runs
+// from X = 0 to X = 1 (body ends, wing root edges); dY = 0 flattens it. Which way it faces is the mesh's
+// business (its signed volume, the solid tests).
+TEST(BuildPaths, BentGridsRunOverTheUnitLengthAndDYZeroFlattensThem) {
     for (bool wing : {false, true})
         for (int c = 0; c <= (wing ? 2 : 4); ++c)
-            for (int vs3 : {0, 1}) {
-                BuildInputs v{.vs3 = vs3, .c = c, .ActCut = true, .ActWing = wing};
-                ModelState m;
-                const auto build = [&] {
+            for (int vs3 : {0, 1})
+                for (auto [kt, dY] : {std::pair{0.0, 1.0}, {180.0, 1.0}, {180.0, 0.0}}) {
+                    SCOPED_TRACE(testing::Message() << "wing " << wing << " c " << c << " kt " << kt << " dY " << dY);
+                    BuildInputs v{.tx3 = 1.0, .vs3 = vs3, .c = c, .ActCut = true, .ActWing = wing, .tz3 = 0.3, .kc3 = 0.1, .kt3 = kt, .dY = dY};
+                    ModelState m;
                     m.SetGridM(wing ? 8 : 12);
                     m.SetGridN(16);
-                    return wing ? BuildWingModel(m, v) : BuildBodyModel(m, v);
-                };
-                const int d = vs3 ? 1 : -1;
-                EXPECT_EQ(build(), wing ? d : -1);
-                v.tx3 = 1.0;
-                v.tz3 = 0.3;
-                v.kc3 = 0.1;
-                for (auto [kt, sign, dY] : {std::tuple{0.0, d, 1.0}, {180.0, -d, 1.0}, {180.0, -d, 0.0}}) {
-                    SCOPED_TRACE(testing::Message() << "wing " << wing << " c " << c << " kt " << kt << " dY " << dY);
-                    v.kt3 = kt;
-                    v.dY = dY;
-                    const int32_t winding = build(), root = c == 1 ? m.GridN : m.PatchLast[0];
-                    EXPECT_TRUE(dY == 0 || winding == sign);
-                    EXPECT_TRUE(!wing ||
-                                (std::fabs(m.GridX[1][root]) < 1e-12 && std::fabs(m.GridX[9][root] - 1) < 1e-12));
+                    const int32_t s = wing ? BuildWingModel(m, v) : BuildBodyModel(m, v), root = c == 1 ? m.GridN : m.PatchLast[0];
+                    EXPECT_TRUE(s == 1 || s == -1);
+                    EXPECT_TRUE(!wing || (std::fabs(m.GridX[1][root]) < 1e-12 && std::fabs(m.GridX[9][root] - 1) < 1e-12));
                     for (int j = 1; !wing && j <= m.GridN + 1; ++j)
                         for (const array2Df* g : {&m.GridX, &m.GridY, &m.GridZ}) {
                             EXPECT_NEAR((*g)[1][j], 0.0, 1e-12);
@@ -148,7 +137,6 @@ TEST(BuildPaths, WindingSignFollowsDirectionAndInversion) {
                     for (int i = 1; dY == 0 && i <= m.GridM + 1; ++i)
                         for (int j = 1; j <= m.GridN + 1; ++j) EXPECT_EQ(m.GridY[i][j], 0.0);
                 }
-            }
 }
 
 }  // namespace
