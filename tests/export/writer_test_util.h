@@ -24,8 +24,6 @@ namespace korvel::test {
 
 namespace fs = std::filesystem;
 
-using testing::Build;
-
 inline ClockReading FixedClock() { return ClockReading{LocalDateTime{2026, 12, 5, 17, 58, 53}, 60}; }
 
 inline std::string ReadAll(const std::string& path) {
@@ -187,6 +185,8 @@ inline BuildInputs Solid(bool wing, double csX = 1.0, double csY = 1.0, double c
     in.ActMirror = mirror;
     return in;
 }
+
+using testing::Build;
 
 // A real configuration whose section cut keeps nothing: the build leaves no triangle.
 inline BuildInputs EmptyCut() {
