@@ -113,36 +113,6 @@ TEST(StepSurfaceFile, TinyModelHeaderAndNamesAndTheSameFileTwice) {
     EXPECT_EQ(test::ReadAll(path), first);
 }
 
-// A side that is one point, in either direction and also when the fit leaves it a few units in the last
-// place wide, is no edge: neither it nor its vertices are written.
-TEST(StepSurfaceFile, CollapsedEndsDropTheirEdgeAndItsVertices) {
-    TempDir dir;
-    // Collapsed: the first grid row (edge 3 of both patches), also the last (edge 1), or the first column
-    // (edge 0 of patch 0 only); then the edges left in patches 0 and 1.
-    const std::tuple<int, bool, std::size_t, std::size_t> cases[] = {{1, false, 3, 3}, {2, false, 2, 2}, {0, true, 3, 4}};
-    for (const auto& [rows, column, edges0, edges1] : cases) {
-        ModelState m = test::TinyModel();
-        for (int j = 1; j <= 5; ++j) {
-            if (rows >= 1) m.GridY[1][j] = m.GridZ[1][j] = 0.0;
-            if (rows == 2) m.GridY[5][j] = m.GridZ[5][j] = 0.0;
-        }
-        for (int i = 1; column && i <= 5; ++i) {
-            m.GridX[i][1] = 0.5 + 1e-16 * i;
-            m.GridY[i][1] = m.GridZ[i][1] = 0.0;
-        }
-        ExportStepSurfaces(m, dir.File("pole.step"), FixedClock);
-        const StepFile f = ParseStep(dir.File("pole.step"));
-        const std::size_t edges = edges0 + edges1;
-        EXPECT_EQ(f.OfType("B_SPLINE_CURVE_WITH_KNOTS").size(), edges);
-        EXPECT_EQ(f.OfType("PCURVE").size(), edges);
-        EXPECT_EQ(f.OfType("VERTEX_POINT").size(), 2 * edges);
-        const auto loops = f.OfType("EDGE_LOOP");
-        ASSERT_EQ(loops.size(), 2u);
-        EXPECT_EQ(Refs(loops[0]).size(), edges0);
-        EXPECT_EQ(Refs(loops[1]).size(), edges1);
-    }
-}
-
 TEST(ObjSurfaceFile, GroupsIndexAcrossTheFileAndCarryTheStepFilesNetsAndKnots) {
     TempDir dir;
     ModelState m = test::TinyModel(5, 8);
