@@ -14,14 +14,13 @@ namespace korvel::testing {
 struct CanvasState {
     Rgb pen{}, brush{}, fontColour{};
     std::string fontFamily;
-    int32_t fontSize = 0;
     bool fontBold = false;
 };
 
-enum class CallKind { SetPen, SetBrush, SetFont, Rectangle, Line, Polyline, Polygon, Text, TextHeight };
+enum class CallKind { Rectangle, Line, Polyline, Polygon, Text };
 
-// One recorded call: Rectangle and Line keep x1, y1, x2, y2; Text its position in x1, y1 and its string;
-// Polyline and Polygon their points; TextHeight the string it measured. state is the state after the call.
+// One recorded drawing call: Rectangle and Line keep x1, y1, x2, y2; Text its position in x1, y1 and its
+// string; Polyline and Polygon their points. state is the pen, brush and font it was drawn with.
 struct CanvasCall {
     CallKind kind = CallKind::Line;
     int32_t x1 = 0, y1 = 0, x2 = 0, y2 = 0;
@@ -46,17 +45,14 @@ public:
     }
     void SetPen(Rgb colour, int32_t w) override {
         state_.pen = colour;
-        Push(CallKind::SetPen);
         if (draw_) draw_->SetPen(colour, w);
     }
     void SetBrush(Rgb colour) override {
         state_.brush = colour;
-        Push(CallKind::SetBrush);
         if (draw_) draw_->SetBrush(colour);
     }
     void SetFont(const std::string& family, int32_t size, bool bold, Rgb colour) override {
-        state_ = CanvasState{state_.pen, state_.brush, colour, family, size, bold};
-        Push(CallKind::SetFont);
+        state_ = CanvasState{state_.pen, state_.brush, colour, family, bold};
         if (draw_) draw_->SetFont(family, size, bold, colour);
     }
     void Rectangle(int32_t x1, int32_t y1, int32_t x2, int32_t y2) override {
@@ -79,10 +75,7 @@ public:
         Push(CallKind::Text, x, y).text = text;
         if (draw_) draw_->Text(x, y, text);
     }
-    int32_t TextHeight(const std::string& text) override {
-        Push(CallKind::TextHeight).text = text;
-        return draw_ ? draw_->TextHeight(text) : 14;
-    }
+    int32_t TextHeight(const std::string& text) override { return draw_ ? draw_->TextHeight(text) : 14; }
 
     const std::vector<CanvasCall>& Calls() const { return calls_; }
     // Every call of one kind, in drawing order.

@@ -30,7 +30,7 @@ TEST(BatchExport, WritesTheWindowsModelAsStl) {
     EXPECT_EQ(out.Status, "Exported Out.STL");
     EXPECT_EQ(out.Target, dir.File("Out.STL"));  // relative to the parameter file's folder
 
-    const ModelState window = test::Built(BuildInputsOf(s, 400, 300));
+    const ModelState window = test::Build(BuildInputsOf(s, 400, 300));
     EXPECT_EQ(std::filesystem::file_size(dir.File("Out.STL")), 84 + 50 * static_cast<std::size_t>(window.TriangleLast + 1));
     ExportStl(window, dir.File("window.stl"), 0);
     EXPECT_TRUE(test::ReadAll(dir.File("Out.STL")) == test::ReadAll(dir.File("window.stl")));

@@ -13,7 +13,6 @@
 #include "engine/airfoil_drawing.h"
 #include "engine/build_inputs.h"
 #include "engine/build_model.h"
-#include "engine/checked_int.h"
 #include "engine/text_helpers.h"
 #include "recording_canvas.h"
 
@@ -56,25 +55,22 @@ Points PointsOf(const RecordingCanvas& c, CallKind kind, Rgb pen) {
     return out;
 }
 
+// Cleared to black first, then a navy section with a white outline through the five nodes, one scale for
+// both axes, no plot and no coefficients; at 10 degrees it shrinks to 0.9 about the leading edge and the
+// trailing edge goes down.
 TEST(AirfoilDrawing, PlainSectionFullSizeOrTurned) {
     ModelState m;
     std::string info;
     const RecordingCanvas canvas = Draw(m, {}, false, 0.0, 0.0, 0.0, info, 800, 501);  // the drawing uses 500 rows
     EXPECT_EQ(m.CanvasHeight, 500);
-    // Cleared to black first, then a navy section with a white outline through the five nodes, the chord
-    // on the middle row and one scale for both axes; no plot and no coefficients.
     EXPECT_EQ(canvas.OfKind(CallKind::Rectangle).at(0).state.brush, kBlack);
     const Points d = PointsOf(canvas, CallKind::Polygon, kWhite);
     ASSERT_EQ(d.size(), 5u);
-    EXPECT_EQ(PointsOf(canvas, CallKind::Polyline, kWhite), d);
-    EXPECT_EQ(canvas.OfKind(CallKind::Polygon).at(0).state.brush, kNavy);
-    EXPECT_TRUE(d[0].second == 250 && d[2].second == 250 && d[0] == d[4]);
+    EXPECT_TRUE(PointsOf(canvas, CallKind::Polyline, kWhite) == d && canvas.OfKind(CallKind::Polygon).at(0).state.brush == kNavy);
     EXPECT_NEAR(d[3].second - d[1].second, -0.1 * (d[0].first - d[2].first), 1.0);
     EXPECT_EQ(canvas.Count(CallKind::Line), 0u);
     EXPECT_EQ(canvas.Texts(), (std::vector<std::string>{" Height = 10%", " Area = 0.05"}));
     EXPECT_EQ(info, "Height= 10%\nArea= 0.05");
-
-    // At 10 degrees the section shrinks to 0.9 about the leading edge and the trailing edge goes down.
     info = "Model";
     const Points t = PointsOf(Draw(m, {}, false, 0.0, 0.0, 10.0, info), CallKind::Polygon, kWhite);
     const double a = 10.0 * std::numbers::pi / 180, chord = d[0].first - d[2].first;
@@ -84,55 +80,44 @@ TEST(AirfoilDrawing, PlainSectionFullSizeOrTurned) {
     EXPECT_EQ(info, "Model\nHeight= 10%\nArea= 0.05");
 }
 
-TEST(AirfoilDrawing, PressurePlotOrderColoursAxisAndFigures) {
-    ModelState m;
-    std::string info;
-    // Lowest Cp -2.5: the axis runs from -3 to 1 in sixteen labelled steps of 4/15, c0 on row H/17 and
-    // Cp 1 on row 16 H/17.
-    const RecordingCanvas canvas = Draw(m, {0.0, 1.0, -2.5, -0.4, 0.2}, true, 0.5, 0.25, 3.0, info);
-    EXPECT_EQ(canvas.Count(CallKind::Line), 1u + 2 * 16 + 10);  // axis, a tick and a rule per label, ten verticals
-    // Grid, section (unturned), small turned copy, lower and upper curves, in this order.
-    const std::vector<std::size_t> order{
-        IndexOf(canvas, CallKind::Line, kGrey), IndexOf(canvas, CallKind::Polygon, kWhite),
-        IndexOf(canvas, CallKind::Polyline, kYellow), IndexOf(canvas, CallKind::Polyline, kRed),
-        IndexOf(canvas, CallKind::Polyline, kGreen), canvas.Calls().size()};
-    EXPECT_EQ(std::adjacent_find(order.begin(), order.end(), std::greater_equal<>()), order.end());
-    // Cp at mid-chord of panels 1..LE (lower, red) and LE..NS (upper, green).
-    const Points lower = PointsOf(canvas, CallKind::Polyline, kRed), upper = PointsOf(canvas, CallKind::Polyline, kGreen);
-    ASSERT_TRUE(lower.size() == 3 && upper.size() == 2);
-    EXPECT_EQ(lower[0].second, RoundToInt(16 * 500.0 / 17));
-    EXPECT_TRUE(lower[1].first == lower[2].first && lower[2] == upper[0] && upper[1].first == lower[0].first);
-    EXPECT_NEAR(lower[1].second - lower[0].second, -3.5 / (4.0 / 15) * 500 / 17, 1.0);
-    const struct { const char* text; Rgb colour; } texts[] = {
-        {"CP", kWhite},         {"-3.00", kWhite},      {"1.00", kWhite},        {" UPPER SURFACE", kGreen},
-        {" LOWER SURFACE", kRed}, {" Cl = 0.5", kWhite}, {" Cd = 0.25", kWhite}, {" Height = 10%", kWhite}};
-    for (const auto& e : texts) {
-        const CanvasCall* call = canvas.FindText(e.text);
-        ASSERT_NE(call, nullptr) << e.text;
-        EXPECT_TRUE(call->state.fontColour == e.colour && call->state.fontFamily == "Arial" && call->state.fontBold);
-    }
-    EXPECT_TRUE(m.CpValues.empty());
-    EXPECT_EQ(info, "Height= 10%\nArea= 0.05\nCl= 0.5\nCd= 0.25\nAOA= 3");
-}
-
-TEST(AirfoilDrawing, AxisFromTheLowestFinitePressure) {
-    // trunc(-0.4) = 0: from -1 in steps of 2/15. From -4 in steps of 1/3 one label lands a hair below zero
-    // in single precision: it reads 0.00. Unusable values leave the axis to the finite ones and drop out
-    // of the curves.
+// The axis runs from the lowest finite Cp truncated and less one: trunc(-2.5) - 1 = -3 in steps of 4/15;
+// trunc(-0.4) = 0: from -1 in steps of 2/15. From -4 in steps of 1/3 one label lands a hair below zero in
+// single precision: it reads 0.00. Unusable values leave the axis to the finite ones and drop out of the
+// curves. Grid, section (unturned), small turned copy, lower and upper curves come in this order; Cp at
+// mid-chord of panels 1..LE (lower, red) and LE..NS (upper, green); texts in their colours.
+TEST(AirfoilDrawing, PressurePlotAxisCurvesColoursAndFigures) {
     const double inf = std::numeric_limits<double>::infinity();
     const struct { std::vector<double> cp; const char *first, *second, *absent; std::size_t lower, upper; } cases[] = {
+        {{0.0, 1.0, -2.5, -0.4, 0.2}, "-3.00", "1.00", "-4.00", 3, 2},
         {{0.0, 0.3, -0.4, 0.1, 0.9}, "-1.00", "-0.87", "-2.00", 3, 2},
         {{0.0, 0.3, -3.5, 0.1, 0.9}, "-4.00", "0.00", "-0.00", 3, 2},
         {{0.0, kNaN, -1.5, inf, 0.5}, "-2.00", "1.00", "-3.00", 1, 1}};
     for (const auto& c : cases) {
         ModelState m;
         std::string info;
-        const RecordingCanvas canvas = Draw(m, c.cp, true, 0.1, 0.0, 2.0, info);
+        const RecordingCanvas canvas = Draw(m, c.cp, true, 0.5, 0.25, 3.0, info);
         EXPECT_TRUE(canvas.FindText(c.first) && canvas.FindText(c.second) && !canvas.FindText(c.absent)) << c.first;
-        EXPECT_EQ(PointsOf(canvas, CallKind::Polyline, kRed).size(), c.lower);
-        EXPECT_EQ(PointsOf(canvas, CallKind::Polyline, kGreen).size(), c.upper);
+        const Points lower = PointsOf(canvas, CallKind::Polyline, kRed), upper = PointsOf(canvas, CallKind::Polyline, kGreen);
+        ASSERT_TRUE(lower.size() == c.lower && upper.size() == c.upper) << c.first;
         for (const CanvasCall& call : canvas.Calls())  // no stray pixels
             for (const PixelPoint& p : call.points) EXPECT_TRUE(p.x >= 0 && p.x <= 800 && p.y >= 0 && p.y <= 500);
+        EXPECT_TRUE(m.CpValues.empty());
+        EXPECT_EQ(info, "Height= 10%\nArea= 0.05\nCl= 0.5\nCd= 0.25\nAOA= 3");
+        if (c.lower != 3) continue;
+        EXPECT_TRUE(lower[1].first == lower[2].first && lower[2] == upper[0] && upper[1].first == lower[0].first);
+        const std::vector<std::size_t> order{
+            IndexOf(canvas, CallKind::Line, kGrey), IndexOf(canvas, CallKind::Polygon, kWhite),
+            IndexOf(canvas, CallKind::Polyline, kYellow), IndexOf(canvas, CallKind::Polyline, kRed),
+            IndexOf(canvas, CallKind::Polyline, kGreen), canvas.Calls().size()};
+        EXPECT_EQ(std::adjacent_find(order.begin(), order.end(), std::greater_equal<>()), order.end());
+        const struct { const char* text; Rgb colour; } texts[] = {
+            {"CP", kWhite}, {" UPPER SURFACE", kGreen}, {" LOWER SURFACE", kRed}, {" Cl = 0.5", kWhite},
+            {" Cd = 0.25", kWhite}, {" Height = 10%", kWhite}, {c.first, kWhite}};
+        for (const auto& e : texts) {
+            const CanvasCall* call = canvas.FindText(e.text);
+            ASSERT_NE(call, nullptr) << e.text;
+            EXPECT_TRUE(call->state.fontColour == e.colour && call->state.fontFamily == "Arial" && call->state.fontBold);
+        }
     }
 }
 

@@ -76,9 +76,6 @@ TEST(BodyGrid, MeridianIsTheKarmanTrefftzImageOfTheCircle) {
         const double e = 2 - Tea / 180 + (i - 1) * (Tea - Lea) / (180.0 * M);
         const cd z = x0 + (1 - x0) * std::polar(1.0, (i - 1) * std::numbers::pi / M);
         const cd W = std::pow((1.0 - z) / (1.0 + z), e), image = (1.0 + W) / (1.0 - W);
-        // The row's exponent to the last bit (row 12 rounds differently when the step is taken per row).
-        const double re = MeridianMap(x0 + (1 - x0) * m.StationCos[i - 1], (1 - x0) * m.StationSin[i - 1], e).re;
-        EXPECT_EQ(m.GridX[i][1], (re - 1) * (0.5 / MeridianRatio(x0, 2 - Lea / 180) - 0.5) * nm) << i;
         for (int j = 1; j <= 17; ++j) {
             EXPECT_NEAR(m.GridX[i][j], (image.real() - 1) * (0.5 / g - 0.5) * nm, 1e-12);
             EXPECT_NEAR(std::hypot(m.GridY[i][j], m.GridZ[i][j]), (1 - 1 / g) * nm * std::abs(image.imag()) / 2, 1e-12);

@@ -23,7 +23,7 @@ BuildInputs TwoD(BuildInputs in = {}, int32_t width = 800, int32_t height = 600)
 }
 
 void Build(ModelState& m, const BuildInputs& in) {
-    NullCanvas canvas(in.CanvasWidth, in.CanvasHeight);
+    NullCanvas canvas;
     std::string info;
     BuildModel(m, in, canvas, info);
 }

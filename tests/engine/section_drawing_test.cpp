@@ -36,27 +36,24 @@ std::vector<Outline> Outlines(const RecordingCanvas& c) {
     return out;
 }
 
-TEST(SectionDrawing, NoCapDrawsTheBareCrossAndAddsNoFigures) {
-    ModelState m = Holding({1, 1, 1}, {});
-    std::string info = "kept";
-    RecordingCanvas c(200, 200);
-    DrawSection(m, c, 200, 200, 0, 0.5, 0.5, 0.5, info);
-    EXPECT_EQ(c.Texts(), (std::vector<std::string>{"Y", "Z"}));
-    EXPECT_EQ(info, "kept");
-}
-
 // A position that no float holds (after a fit or a mirror) still finds the caps rounded from it; only
 // the triangles wholly in the plane count; and the extremes are the cap's own even when it lies wholly
 // beyond the widened vertical range (10 by 1 on 400 x 200 pixels: the range becomes 5, 40 pixels per
-// unit, origin at pixel (7, 207)).
+// unit, origin at pixel (7, 207)). No cap: the bare cross and no figures.
 TEST(SectionDrawing, PositionInSinglePrecisionAndTheCapsOwnExtremes) {
+    std::string info = "kept";
+    RecordingCanvas bare(200, 200);
+    ModelState none = Holding({1, 1, 1}, {});
+    DrawSection(none, bare, 200, 200, 0, 0.5, 0.5, 0.5, info);
+    EXPECT_EQ(bare.Texts(), (std::vector<std::string>{"Y", "Z"}));
+    EXPECT_EQ(info, "kept");
     const double pos = 0.1 * 3.7;
     const float x = static_cast<float>(pos);
     ASSERT_NE(static_cast<double>(x), pos);
     ModelState m = Holding({1, 10, 1}, {T3p{{{x, 6, 0.25f}, {x, 8, 0.25f}, {x, 7, 0.75f}}},
                                         T3p{{{x, 0, 0}, {0.5f, 2, 0}, {x, 1, 1}}}});
     RecordingCanvas c(415, 265);
-    std::string info = "Height= 12%";
+    info = "Height= 12%";
     DrawSection(m, c, 415, 265, 0, pos, 0, 0, info);
     EXPECT_EQ(Outlines(c), (std::vector<Outline>{{{247, 197}, {327, 197}, {287, 177}, {247, 197}}}));
     EXPECT_EQ(info, "Height= 12%\nX= 0.37\nYmin= 6\nYmax= 8\nYmax-Ymin= 2\nZmin= 0.25\nZmax= 0.75\nZmax-Zmin= 0.5");

@@ -48,17 +48,6 @@ BuildInputs Round(bool wing) {
     return in;
 }
 
-TEST(TangentDirection, UnitVectorWithImposedComponents) {
-    const Vec3d a{4, 5, 7}, b{1, 1, -5};  // a - b = (3, 4, 12), length 13
-    ExpectNear(TangentDirection(kFree, kFree, kFree, a, b), {3.0 / 13, 4.0 / 13, 12.0 / 13}, 1e-15, "free");
-    Vec3d t = TangentDirection(0.0, kFree, kFree, a, b);  // imposed x, the rest not renormalised
-    EXPECT_TRUE(t.x == 0.0 && std::fabs(t.y - 4.0 / 13) < 1e-15 && std::fabs(t.z - 12.0 / 13) < 1e-15);
-    t = TangentDirection(0.3, 0.4, 0.5, a, a);  // coincident points: zero whatever is imposed
-    EXPECT_TRUE(t.x == 0 && t.y == 0 && t.z == 0);
-    t = TangentDirection(0.3, 0.4, kFree, {1, 2, 3}, {1, 2, 1});  // no horizontal part: x = y = 0
-    EXPECT_TRUE(t.x == 0 && t.y == 0 && t.z == 1);
-}
-
 // A sphere's pole seen from the neighbouring ring at polar angle a: the model stretched by sx along the
 // axis is an ellipsoid, whose pole chord has the part sin a / |(sx (1 - cos a), sin a)| across the axis
 // (cos(a/2) on the sphere), scaled by the end's factor, pointing at the axis at the last pole and away

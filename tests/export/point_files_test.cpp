@@ -90,7 +90,7 @@ TEST(PointFilesXfoil, InviscidLiftAgreesWithOurPanelSolution) {
         BuildInputs in = test::Section2D(c.nX);
         in.y0 = c.y0;
         in.x0 = c.x0;
-        ModelState m = test::Built(in);
+        ModelState m = test::Build(in);
         const std::string name = std::string(c.name) + " at " + std::to_string(m.SectionCount) + " panels";
         const std::string file = dir.File(std::string(c.name) + std::to_string(c.nX) + ".dat");
         ExportAirfoilDat(m, file);

@@ -1,4 +1,4 @@
-// writer_test_util.h — shared fixtures of the writer tests: files, tools, hand-made and built models, a B-spline evaluator.
+// writer_test_util.h — shared fixtures of the writer tests: files, tools, OpenCASCADE, hand-made and built models.
 #pragma once
 
 #include <array>
@@ -14,8 +14,7 @@
 #include <vector>
 
 #include "engine/build_inputs.h"
-#include "engine/build_model.h"
-#include "engine/canvas.h"
+#include "engine/mesh_checks.h"
 #include "engine/mesh_internal.h"
 #include "engine/model.h"
 #include "engine/tangents.h"
@@ -101,17 +100,21 @@ inline const fs::path& OcctDir() {
     return links.dir;
 }
 
+// Runs a Tcl script in OpenCASCADE's batch interpreter; returns what it printed. Runs at the same time
+// need names of their own.
+inline std::string RunOcct(const std::string& script, const std::string& name = "run") {
+    const fs::path file = OcctDir() / (name + ".tcl");
+    std::ofstream(file) << "pload MODELING OCAFKERNEL XDE\n" << script;
+    const char* old = std::getenv("LD_LIBRARY_PATH");
+    return RunCommand("cd '" + OcctDir().string() + "' && LD_LIBRARY_PATH='" + OcctDir().string() + (old && *old ? std::string(":") + old : "") +
+                      "' timeout 600 occt-draw -b -f '" + file.string() + "'").second;
+}
+
 // OpenCASCADE's verdict on a STEP or IGES file: read into one shape that its checker finds valid.
 inline bool OcctReadsValidShape(const std::string& path) {
-    const fs::path script = OcctDir() / "check.tcl";
-    std::ofstream(script) << "pload MODELING OCAFKERNEL XDE\n"
-                          << (path.ends_with(".igs") || path.ends_with(".iges") ? "ReadIges" : "ReadStep") << " D \""
-                          << fs::absolute(path).string() << "\"\nXGetOneShape s D\nputs [checkshape s]\n";
-    const char* old = std::getenv("LD_LIBRARY_PATH");
-    const std::string log = RunCommand("cd '" + OcctDir().string() + "' && LD_LIBRARY_PATH='" + OcctDir().string() +
-                                       (old && *old ? std::string(":") + old : "") + "' timeout 600 occt-draw -b -f '" +
-                                       script.string() + "'").second;
-    return log.find("This shape seems to be valid") != std::string::npos;
+    return RunOcct(std::string(path.ends_with(".igs") || path.ends_with(".iges") ? "ReadIges" : "ReadStep") + " D \"" +
+                   fs::absolute(path).string() + "\"\nXGetOneShape s D\nputs [checkshape s]\n")
+               .find("This shape seems to be valid") != std::string::npos;
 }
 
 // A flared half tube in two patches, meshed: rows along X over [0, 2], columns sweeping a half circle of radius
@@ -169,14 +172,6 @@ inline ModelState TinySection(int32_t ns = 8) {
     return m;
 }
 
-inline ModelState Built(const BuildInputs& in) {
-    ModelState m;
-    NullCanvas canvas(in.CanvasWidth, in.CanvasHeight);
-    std::string info;
-    BuildModel(m, in, canvas, info);
-    return m;
-}
-
 // The modeller's default body or wing, optionally in section mode with cuts at the given fractions
 // (1 = no cut) and a mirror.
 inline BuildInputs Solid(bool wing, double csX = 1.0, double csY = 1.0, double csZ = 1.0, bool mirror = false) {
@@ -191,56 +186,21 @@ inline BuildInputs Solid(bool wing, double csX = 1.0, double csY = 1.0, double c
     return in;
 }
 
+using testing::Build;
+
+// A real configuration whose section cut keeps nothing: the build leaves no triangle.
+inline BuildInputs EmptyCut() {
+    BuildInputs in;
+    std::tie(in.ActCut, in.c, in.ActMirror, in.ActCutSec, in.Act3D) = std::tuple(true, 2, true, true, false);
+    std::tie(in.csX, in.csZ, in.y0, in.rc1, in.fY) = std::tuple(0.083, 0.094, -0.258, 0.7224, 41.6);
+    std::tie(in.SpanFamily, in.FlipHorizontal) = std::tuple(1, 1);
+    return in;
+}
+
 inline BuildInputs Section2D(int32_t nX) {
     BuildInputs in = Solid(false);
     std::tie(in.Act3D, in.CanvasWidth, in.CanvasHeight, in.nX) = std::tuple(false, 400, 300, nX);
     return in;
-}
-
-// The textbook Cox-de Boor recursion (0/0 taken as 0, the last non-empty span closed at the last knot),
-// sharing no code with the fit; deriv gives the first derivative.
-inline double BasisN(const std::vector<double>& U, int i, int p, double u, bool deriv = false) {
-    if (p == 0) {
-        if (u == U.back()) {
-            int k = static_cast<int>(U.size()) - 2;
-            while (k > 0 && !(U[k] < U[k + 1])) --k;
-            return i == k ? 1.0 : 0.0;
-        }
-        return (U[i] <= u && u < U[i + 1]) ? 1.0 : 0.0;
-    }
-    const double da = U[i + p] - U[i], db = U[i + p + 1] - U[i + 1];
-    const double a = da > 0.0 ? (deriv ? p : u - U[i]) / da * BasisN(U, i, p - 1, u) : 0.0;
-    const double b = db > 0.0 ? (deriv ? p : U[i + p + 1] - u) / db * BasisN(U, i + 1, p - 1, u) : 0.0;
-    return deriv ? a - b : a + b;
-}
-
-using P3 = std::array<double, 3>;
-inline double Dist(const P3& a, const P3& b) { return std::hypot(a[0] - b[0], a[1] - b[1], a[2] - b[2]); }
-
-// Point (or first derivative) of a bicubic surface with control net [u][v]; a curve is a net of one column.
-inline P3 EvalSurface(const std::vector<double>& U, const std::vector<double>& V, const array2Df& X,
-                      const array2Df& Y, const array2Df& Z, double u, double v, bool du = false, bool dv = false) {
-    P3 r{0.0, 0.0, 0.0};
-    for (std::size_t i = 0; i < X.size(); ++i) {
-        const double nu = BasisN(U, static_cast<int>(i), 3, u, du);
-        for (std::size_t j = 0; j < X[i].size() && nu != 0.0; ++j) {
-            const double n = nu * (V.empty() ? 1.0 : BasisN(V, static_cast<int>(j), 3, v, dv));
-            r[0] += n * X[i][j];
-            r[1] += n * Y[i][j];
-            r[2] += n * Z[i][j];
-        }
-    }
-    return r;
-}
-
-inline P3 EvalCurve(const std::vector<double>& U, const array1Df& X, const array1Df& Y, const array1Df& Z, double u,
-                    bool deriv = false) {
-    const auto column = [](const array1Df& a) {
-        array2Df c;
-        for (double x : a) c.push_back({x});
-        return c;
-    };
-    return EvalSurface(U, {}, column(X), column(Y), column(Z), u, 0.0, deriv);
 }
 
 }  // namespace korvel::test
