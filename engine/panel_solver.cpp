@@ -122,9 +122,8 @@ struct Lanes2 {
 };
 
 // The elimination's blocking (see Eliminate).
-constexpr std::size_t kBlock = 16;  // pivots per block
-constexpr std::size_t kPass = 16;   // pivots per pass over a row piece (their factors stay in registers)
-constexpr std::size_t kTile = 256;  // columns per tile: the sixteen packed pivot rows take 32 KiB
+constexpr std::size_t kBlock = 32;  // pivots per block
+constexpr std::size_t kTile = 128;  // columns per tile: the block's packed pivot rows take 32 KiB
 
 // Every kernel, written once for a width W. Each member is forced inline so that it is compiled for
 // the instruction set of the entry point that uses it.
@@ -267,33 +266,57 @@ struct Kernels {
     // Pivot columns go in blocks. The rows of a block are finished one after the other. For all rows below
     // it, the block's columns are copied out column by column and eliminated there with the rows in the
     // vector lanes, which turns each row's chain of divisions into independent lanes; the factors go back
-    // into the dead entries left of the diagonal. Then the rest of those rows is swept tile by tile: the
-    // tile of the block's pivot rows is packed into a small buffer that stays in the first-level cache, and
-    // each row piece takes all the block's updates while it is in registers, so a row is read and written
-    // once per block instead of once per pivot. Every entry still receives exactly the textbook sequence
-    // a -= f_k x u_k in increasing k: the result is bit for bit that of the plain triple loop.
+    // into the dead entries left of the diagonal. The rest of those rows then takes the block's updates as
+    // a matrix product: a tile of the block's pivot rows is packed into a buffer that stays in the
+    // first-level cache, and a few rows times a few vectors of the tile are held in registers while all
+    // the block's pivots pass over them, so every loaded pivot vector serves several rows and every factor
+    // several vectors. Every entry still receives exactly the textbook sequence a -= f_k x u_k in
+    // increasing k: the result is bit for bit that of the plain triple loop.
 
-    // row[0, width) -= sum of f[k] x pack[k * kTile + ...] (k < Count), the updates in increasing k.
-    template <std::size_t Count>
-    static KORVEL_INLINE void SweepPacked(double* row, const double* pack, const double* f, std::size_t width) {
-        Vd fv[Count];
-        #pragma GCC unroll 16
-        for (std::size_t k = 0; k < Count; ++k) fv[k] = Splat(f[k]);
-        std::size_t j = 0;
-        for (; j + kLanes <= width; j += kLanes) {
-            Vd a = Load(row + j);
-            #pragma GCC unroll 16
-            for (std::size_t k = 0; k < Count; ++k) a -= fv[k] * Load(pack + k * kTile + j);
-            Store(row + j, a);
+    // Rows x Vecs vectors of Rows rows at column j: a -= f_k x pack_k for k < count, in increasing k.
+    template <std::size_t Rows, std::size_t Vecs>
+    static KORVEL_INLINE void UpdateTile(double* const* rows, const double* const* f, const double* pack,
+                                         std::size_t count, std::size_t j, std::size_t packColumn) {
+        Vd a[Rows][Vecs];
+        #pragma GCC unroll 8
+        for (std::size_t r = 0; r < Rows; ++r)
+            #pragma GCC unroll 8
+            for (std::size_t v = 0; v < Vecs; ++v) a[r][v] = Load(rows[r] + j + v * kLanes);
+        for (std::size_t k = 0; k < count; ++k) {
+            Vd u[Vecs];
+            #pragma GCC unroll 8
+            for (std::size_t v = 0; v < Vecs; ++v) u[v] = Load(pack + k * kTile + packColumn + v * kLanes);
+            #pragma GCC unroll 8
+            for (std::size_t r = 0; r < Rows; ++r) {
+                const Vd fv = Splat(f[r][k]);
+                #pragma GCC unroll 8
+                for (std::size_t v = 0; v < Vecs; ++v) a[r][v] -= fv * u[v];
+            }
         }
+        #pragma GCC unroll 8
+        for (std::size_t r = 0; r < Rows; ++r)
+            #pragma GCC unroll 8
+            for (std::size_t v = 0; v < Vecs; ++v) Store(rows[r] + j + v * kLanes, a[r][v]);
+    }
+
+    // Rows rows from column c0 over width columns of the packed tile (the factors of row r at f[r]).
+    template <std::size_t Rows>
+    static KORVEL_INLINE void UpdateRows(double* const* rows, const double* const* f, const double* pack,
+                                         std::size_t count, std::size_t c0, std::size_t width) {
+        constexpr std::size_t kVecs = kLanes >= 8 ? 3 : 2;  // what the register file holds beside the rows
+        std::size_t j = 0;
+        for (; j + kVecs * kLanes <= width; j += kVecs * kLanes) UpdateTile<Rows, kVecs>(rows, f, pack, count, c0 + j, j);
+        for (; j + kLanes <= width; j += kLanes) UpdateTile<Rows, 1>(rows, f, pack, count, c0 + j, j);
         for (; j < width; ++j) {
-            double a = row[j];
-            for (std::size_t k = 0; k < Count; ++k) a -= f[k] * pack[k * kTile + j];
-            row[j] = a;
+            for (std::size_t r = 0; r < Rows; ++r) {
+                double a = rows[r][c0 + j];
+                for (std::size_t k = 0; k < count; ++k) a -= f[r][k] * pack[k * kTile + j];
+                rows[r][c0 + j] = a;
+            }
         }
     }
 
-    // The same for a count known only at run time, straight from the pivot rows.
+    // row[from, to) -= sum of f[k] x (pivot row k)[from, to) (k < count), the updates in increasing k.
     static KORVEL_INLINE void SweepSome(double* row, const double* u0, std::size_t stride, const double* f,
                                         std::size_t count, std::size_t from, std::size_t to) {
         std::size_t j = from;
@@ -356,17 +379,26 @@ struct Kernels {
                 const double* fcol = P + c * below;
                 for (std::size_t r = 0; r < m; ++r) A[(kEnd + r) * stride + k0 + c] = fcol[r];
             }
-            // Then the sweeps, one column tile at a time.
+            // Then the product, one column tile at a time, kRows rows at a time.
+            constexpr std::size_t kRows = 4;
             for (std::size_t c0 = kEnd; c0 < stride; c0 += kTile) {
                 const std::size_t width = std::min(kTile, stride - c0);
                 for (std::size_t k = 0; k < count; ++k)
                     std::memcpy(pack + k * kTile, u0 + k * stride + c0, width * sizeof(double));
-                for (std::size_t i = kEnd; i < n; ++i) {
-                    double* row = A + i * stride;
-                    const double* f = row + k0;
-                    std::size_t k = 0;
-                    for (; k + kPass <= count; k += kPass) SweepPacked<kPass>(row + c0, pack + k * kTile, f + k, width);
-                    if (k < count) SweepSome(row, u0 + k * stride, stride, f + k, count - k, c0, c0 + width);
+                std::size_t i = kEnd;
+                for (; i + kRows <= n; i += kRows) {
+                    double* rows[kRows];
+                    const double* f[kRows];
+                    for (std::size_t r = 0; r < kRows; ++r) {
+                        rows[r] = A + (i + r) * stride;
+                        f[r] = rows[r] + k0;
+                    }
+                    UpdateRows<kRows>(rows, f, pack, count, c0, width);
+                }
+                for (; i < n; ++i) {
+                    double* rows[1] = {A + i * stride};
+                    const double* f[1] = {rows[0] + k0};
+                    UpdateRows<1>(rows, f, pack, count, c0, width);
                 }
             }
         }
@@ -419,6 +451,19 @@ const KernelSet& KernelsOf(panel_detail::KernelWidth width) {
     return kSse2Kernels;
 }
 
+// The textbook triple loop: the reference the blocked elimination reproduces bit for bit.
+void EliminateTextbook(double* A, std::size_t n, std::size_t stride) {
+    for (std::size_t k = 0; k + 1 < n; ++k) {
+        const double* pivotRow = A + k * stride;
+        for (std::size_t i = k + 1; i < n; ++i) {
+            double* row = A + i * stride;
+            const double f = row[k] / pivotRow[k];
+            row[k] = f;
+            for (std::size_t j = k + 1; j < stride; ++j) row[j] -= f * pivotRow[j];
+        }
+    }
+}
+
 // Angle of (x, y) in [0, 2 pi): the library's atan2 plus a full turn when y is negative.
 double TurnAngle(double y, double x) {
     double a = std::atan2(y, x);
@@ -429,7 +474,7 @@ double TurnAngle(double y, double x) {
 // Builds and solves the system of the section for the two free streams along (cos) and across (sin)
 // the chord: the matrix does not depend on the angle, only the right-hand side does, linearly.
 void BuildAndSolve(const ModelState& m, std::size_t ns, const KernelSet& kernels, std::vector<double>& muCos,
-                      std::vector<double>& muSin) {
+                   std::vector<double>& muSin, panel_detail::Elimination elimination) {
     const std::size_t n = ns + 1;                 // unknowns mu_1..mu_(NS+1), 0-based here
     const std::size_t rhsCos = n;                 // the two right-hand side columns follow the unknowns
     const std::size_t rhsSin = n + 1;
@@ -482,7 +527,8 @@ void BuildAndSolve(const ModelState& m, std::size_t ns, const KernelSet& kernels
         row[ns] = -1.0 / d2;
     }
 
-    kernels.eliminate(A, n, stride);
+    if (elimination == panel_detail::Elimination::Textbook) EliminateTextbook(A, n, stride);
+    else kernels.eliminate(A, n, stride);
 
     // Back substitution, the sum over the known unknowns taken from the last one down.
     muCos.assign(n, 0.0);
@@ -537,10 +583,15 @@ void LogArray(KernelWidth width, const double* x, double* out, std::size_t count
 }
 
 void SolveBothStreams(const ModelState& m, KernelWidth width, std::vector<double>& muCos,
-                      std::vector<double>& muSin) {
+                      std::vector<double>& muSin, Elimination elimination) {
     RequireSection(m);
     if (m.SectionCount < 3) throw std::invalid_argument("a flow solution needs at least three panels");
-    BuildAndSolve(m, static_cast<std::size_t>(m.SectionCount), KernelsOf(width), muCos, muSin);
+    BuildAndSolve(m, static_cast<std::size_t>(m.SectionCount), KernelsOf(width), muCos, muSin, elimination);
+}
+
+void EliminateRows(KernelWidth width, Elimination elimination, double* A, std::size_t n, std::size_t stride) {
+    if (elimination == Elimination::Textbook) EliminateTextbook(A, n, stride);
+    else KernelsOf(width).eliminate(A, n, stride);
 }
 
 }  // namespace panel_detail
@@ -562,7 +613,8 @@ void SolvePanelMethod(ModelState& m, double AOA, double& Cl, double& Cd) {
     if (!SameSection(cache, m, ns)) {
         cache.Clear();  // never left half-written: an error in the solve leaves no cache at all
         std::vector<double> muCos, muSin;
-        BuildAndSolve(m, ns, KernelsOf(panel_detail::WidestKernels()), muCos, muSin);
+        BuildAndSolve(m, ns, KernelsOf(panel_detail::WidestKernels()), muCos, muSin,
+                      panel_detail::Elimination::Blocked);
         cache.NodeX.assign(m.SectionX.begin() + 1, m.SectionX.begin() + 1 + static_cast<std::ptrdiff_t>(ns + 1));
         cache.NodeY.assign(m.SectionY.begin() + 1, m.SectionY.begin() + 1 + static_cast<std::ptrdiff_t>(ns + 1));
         cache.MuCos = std::move(muCos);

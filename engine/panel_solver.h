@@ -33,9 +33,14 @@ enum class KernelWidth { Sse2, Avx2, Avx512 };
 KernelWidth WidestKernels();
 void Atan2Array(KernelWidth width, const double* y, const double* x, double* out, std::size_t count);
 void LogArray(KernelWidth width, const double* x, double* out, std::size_t count);
+// The blocked elimination the solver uses, or the plain triple loop it must match bit for bit.
+enum class Elimination { Blocked, Textbook };
 // Surface potentials of the current section for free streams along and across the chord.
 void SolveBothStreams(const ModelState& m, KernelWidth width, std::vector<double>& muCos,
-                      std::vector<double>& muSin);
+                      std::vector<double>& muSin, Elimination elimination = Elimination::Blocked);
+// Forward elimination alone, without pivoting, of n rows of stride doubles each (stride a multiple of 8,
+// at least n + 2): what the benchmarks time.
+void EliminateRows(KernelWidth width, Elimination elimination, double* A, std::size_t n, std::size_t stride);
 
 }  // namespace panel_detail
 

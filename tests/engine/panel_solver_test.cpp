@@ -85,17 +85,22 @@ double CpRms(const ModelState& m, const ExactKarmanTrefftz& exact, double aoaDeg
 }
 
 // The solver's vector kernels come in three widths and the processor picks one: the narrower ones, which
-// this processor would not pick, must solve to the same bits.
-TEST(PanelSolver, EveryVectorWidthGivesTheSameBits) {
+// this processor would not pick, and the plain triple loop must solve to the same bits. The sizes leave
+// partial blocks, row groups and column tiles.
+TEST(PanelSolver, EveryVectorWidthAndTheTextbookLoopGiveTheSameBits) {
+    using panel_detail::Elimination;
     using panel_detail::KernelWidth;
-    ModelState m = Generated(100, 0.08, 0.05, 30.0);
-    std::vector<double> cosRef, sinRef, muCos, muSin;
-    panel_detail::SolveBothStreams(m, panel_detail::WidestKernels(), cosRef, sinRef);
-    for (const auto width : {KernelWidth::Sse2, KernelWidth::Avx2}) {
-        if (width > panel_detail::WidestKernels()) continue;
-        panel_detail::SolveBothStreams(m, width, muCos, muSin);
-        EXPECT_EQ(muCos, cosRef);
-        EXPECT_EQ(muSin, sinRef);
+    for (const int32_t ns : {100, 36, 300}) {
+        ModelState m = Generated(ns, 0.08, 0.05, 30.0);
+        std::vector<double> cosRef, sinRef, muCos, muSin;
+        panel_detail::SolveBothStreams(m, KernelWidth::Sse2, cosRef, sinRef, Elimination::Textbook);
+        for (const auto width : {KernelWidth::Sse2, KernelWidth::Avx2, KernelWidth::Avx512}) {
+            if (width > panel_detail::WidestKernels()) continue;
+            SCOPED_TRACE(::testing::Message() << ns << " panels, width " << static_cast<int>(width));
+            panel_detail::SolveBothStreams(m, width, muCos, muSin);
+            EXPECT_EQ(muCos, cosRef);
+            EXPECT_EQ(muSin, sinRef);
+        }
     }
 }
 
