@@ -95,7 +95,10 @@ void BuildModel(ModelState& m, const BuildInputs& in, Canvas& canvas, std::strin
     CheckBuildInputs(m, in, canvas);  // a rejected build leaves the previous model as it was
     ResetDerivedState(m, in.Act3D || in.ActCutSec);
     CleanupOnExit cleanup(m);
-    FreeWorkArrays(m, 2);
+    // The triangle list is emptied but keeps its memory for the mesh of this build.
+    FreeWorkArrays(m, 1);
+    m.Triangles.clear();
+    m.TriangleLast = -1;
 
     m.SetGridN(RoundCountUp(in.nX, 8));
     m.SetGridM(RoundCountUp(in.mYZ, 4));

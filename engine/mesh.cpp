@@ -115,7 +115,11 @@ void TriangulateGrid(ModelState& m) {
     m.Triangles.clear();
     m.TriangleLast = -1;
     if (!GridHasPoints(m)) return;
-    m.Triangles.reserve(2 * At(m.GridMPlus1) * At(m.GridNPlus1));
+    // The list keeps its memory from one build to the next (a slider move rebuilds at the same size),
+    // unless this build needs far less of it.
+    const std::size_t most = 2 * At(m.GridM) * At(m.GridN);
+    if (m.Triangles.capacity() > 2 * most) arrayOfT3p().swap(m.Triangles);
+    m.Triangles.reserve(most);
     for (int32_t i = 1; i <= m.GridM; ++i) {
         const array1Df& x0 = m.GridX[At(i)];
         const array1Df& y0 = m.GridY[At(i)];
@@ -208,12 +212,13 @@ CutPlacement BuildMesh(ModelState& m, int32_t sign, int32_t tX, int32_t tY, int3
         }
     }
     if (mirror) MirrorMesh(m);
-    FitMeshToDimensions(m, types, cuts, cutSection);
+    MassSums sums;
+    FitMeshToDimensions(m, types, cuts, cutSection, axes ? &sums : nullptr);
 
     double length = 0.0, width = 0.0, height = 0.0;
     GetDimensions(m, length, width, height);
     m.Centroid = Vec3d{0.5 * length, 0.5 * width, 0.5 * height};
-    if (axes) ComputeMassProperties(m);
+    if (axes) StoreMassProperties(m, sums);
     return cuts;
 }
 

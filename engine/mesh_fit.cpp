@@ -6,6 +6,22 @@
 
 namespace korvel {
 
+namespace {
+inline void AddMass(MassSums& s, const T3p& t) {
+    const double e1x = t.p[1].x - t.p[0].x, e1y = t.p[1].y - t.p[0].y, e1z = t.p[1].z - t.p[0].z;
+    const double e2x = t.p[2].x - t.p[0].x, e2y = t.p[2].y - t.p[0].y, e2z = t.p[2].z - t.p[0].z;
+    const double nx = e1y * e2z - e1z * e2y;
+    const double ny = e1z * e2x - e1x * e2z;
+    const double nz = e1x * e2y - e1y * e2x;
+    const double w = std::sqrt(nx * nx + ny * ny + nz * nz);  // twice the triangle's area
+    s.area += w;
+    s.cx += w * (static_cast<double>(t.p[0].x) + t.p[1].x + t.p[2].x);
+    s.cy += w * (static_cast<double>(t.p[0].y) + t.p[1].y + t.p[2].y);
+    s.cz += w * (static_cast<double>(t.p[0].z) + t.p[1].z + t.p[2].z);
+    s.volume += nz * (static_cast<double>(t.p[0].z) + t.p[1].z + t.p[2].z);
+}
+}  // namespace
+
 void MirrorMesh(ModelState& m) {
     const float h = static_cast<float>(0.5 * m.NaturalSize.y);
     m.TempTriangles.clear();
@@ -28,7 +44,8 @@ void MirrorMesh(ModelState& m) {
     m.NaturalSize.y = 2.0 * m.NaturalSize.y;
 }
 
-void FitMeshToDimensions(ModelState& m, const std::array<int32_t, 3>& types, CutPlacement& cuts, bool cutSection) {
+void FitMeshToDimensions(ModelState& m, const std::array<int32_t, 3>& types, CutPlacement& cuts, bool cutSection,
+                         MassSums* sums) {
     if (m.TriangleLast < 0) return;
     const Point3f& first = m.Triangles[At(m.TriangleLast)].p[0];
     double lo[3] = {first.x, first.y, first.z};
@@ -51,13 +68,17 @@ void FitMeshToDimensions(ModelState& m, const std::array<int32_t, 3>& types, Cut
     m.NaturalSize = Vec3d{natural[0], natural[1], natural[2]};
     m.FittedSize = Vec3d{m.FittedSize.x * factor[0], m.FittedSize.y * factor[1], m.FittedSize.z * factor[2]};
     m.ScaleFactor = Vec3d{factor[0], factor[1], factor[2]};
-    for (int32_t k = m.TriangleLast; k >= 0; --k) {
-        for (Point3f& p : m.Triangles[At(k)].p) {
+    MassSums s;
+    for (int32_t k = 0; k <= m.TriangleLast; ++k) {
+        T3p& t = m.Triangles[At(k)];
+        for (Point3f& p : t.p) {
             p.x = static_cast<float>((static_cast<double>(p.x) - lo[0]) * factor[0]);
             p.y = static_cast<float>((static_cast<double>(p.y) - lo[1]) * factor[1]);
             p.z = static_cast<float>((static_cast<double>(p.z) - lo[2]) * factor[2]);
         }
+        if (sums != nullptr) AddMass(s, t);
     }
+    if (sums != nullptr) *sums = s;
     if (cutSection) {
         // The plane of a low-side cut lies at the far end of the kept part, a high-side plane at 0.
         for (std::size_t a = 0; a < 3; ++a) {
@@ -66,28 +87,13 @@ void FitMeshToDimensions(ModelState& m, const std::array<int32_t, 3>& types, Cut
     }
 }
 
-void ComputeMassProperties(ModelState& m) {
-    double cx = 0.0, cy = 0.0, cz = 0.0, area = 0.0, volume = 0.0;
-    for (int32_t k = 0; k <= m.TriangleLast; ++k) {
-        const T3p& t = m.Triangles[At(k)];
-        const double e1x = t.p[1].x - t.p[0].x, e1y = t.p[1].y - t.p[0].y, e1z = t.p[1].z - t.p[0].z;
-        const double e2x = t.p[2].x - t.p[0].x, e2y = t.p[2].y - t.p[0].y, e2z = t.p[2].z - t.p[0].z;
-        const double nx = e1y * e2z - e1z * e2y;
-        const double ny = e1z * e2x - e1x * e2z;
-        const double nz = e1x * e2y - e1y * e2x;
-        const double w = std::sqrt(nx * nx + ny * ny + nz * nz);  // twice the triangle's area
-        area += w;
-        cx += w * (static_cast<double>(t.p[0].x) + t.p[1].x + t.p[2].x);
-        cy += w * (static_cast<double>(t.p[0].y) + t.p[1].y + t.p[2].y);
-        cz += w * (static_cast<double>(t.p[0].z) + t.p[1].z + t.p[2].z);
-        volume += nz * (static_cast<double>(t.p[0].z) + t.p[1].z + t.p[2].z);
-    }
-    m.Volume = volume / 6.0;
+void StoreMassProperties(ModelState& m, const MassSums& s) {
+    m.Volume = s.volume / 6.0;
     m.Centroid = Vec3d{0.0, 0.0, 0.0};
     m.SurfaceArea = 0.0;
-    if (area > 0.0) {
-        m.Centroid = Vec3d{cx / (3.0 * area), cy / (3.0 * area), cz / (3.0 * area)};
-        m.SurfaceArea = area / 2.0;
+    if (s.area > 0.0) {
+        m.Centroid = Vec3d{s.cx / (3.0 * s.area), s.cy / (3.0 * s.area), s.cz / (3.0 * s.area)};
+        m.SurfaceArea = s.area / 2.0;
     }
 }
 

@@ -69,11 +69,18 @@ void ReplaceTriangles(ModelState& m);
 // Doubles the model about a plane parallel to Y = 0, dropping what lies in Y = 0.
 void MirrorMesh(ModelState& m);
 
-// Moves the list to the origin and scales each axis to its requested size; refreshes the sizes and the
-// cut positions.
-void FitMeshToDimensions(ModelState& m, const std::array<int32_t, 3>& types, CutPlacement& cuts, bool cutSection);
+// Sums over the triangle list, in list order, that give its surface area, the area-weighted centroid of
+// the surface and the enclosed volume.
+struct MassSums {
+    double cx = 0.0, cy = 0.0, cz = 0.0, area = 0.0, volume = 0.0;
+};
 
-// Surface area, area-weighted centroid of the surface and enclosed volume of the list.
-void ComputeMassProperties(ModelState& m);
+// Moves the list to the origin and scales each axis to its requested size; refreshes the sizes and the
+// cut positions. With sums, the mass sums of the fitted list are taken in the same pass.
+void FitMeshToDimensions(ModelState& m, const std::array<int32_t, 3>& types, CutPlacement& cuts, bool cutSection,
+                         MassSums* sums);
+
+// Surface area, area-weighted centroid of the surface and enclosed volume from the sums of the list.
+void StoreMassProperties(ModelState& m, const MassSums& sums);
 
 }  // namespace korvel
