@@ -1,6 +1,7 @@
 // mesh_fit.cpp — the finished mesh doubled by the mirror, fitted to the requested size and measured.
 #include <cmath>
 #include <cstddef>
+#include <cstring>
 
 #include "mesh_internal.h"
 
@@ -19,6 +20,76 @@ inline void AddMass(MassSums& s, const T3p& t) {
     s.cy += w * (static_cast<double>(t.p[0].y) + t.p[1].y + t.p[2].y);
     s.cz += w * (static_cast<double>(t.p[0].z) + t.p[1].z + t.p[2].z);
     s.volume += nz * (static_cast<double>(t.p[0].z) + t.p[1].z + t.p[2].z);
+}
+typedef float F4 __attribute__((vector_size(16)));
+typedef double D4 __attribute__((vector_size(32)));
+typedef int32_t I4 __attribute__((vector_size(16)));
+
+// Lanes of a vector of four coordinates that starts with axis first: first, first + 1, ... modulo 3.
+void DoublePatterns(const double* perAxis, D4* out) {
+    for (std::size_t v = 0; v < 3; ++v)
+        out[v] = D4{perAxis[v % 3], perAxis[(v + 1) % 3], perAxis[(v + 2) % 3], perAxis[v % 3]};
+}
+
+// The scan the bounds are defined by: from the last triangle down, each coordinate replacing the bound
+// it lies strictly beyond. Only a zero of the other sign can make the order of the scan matter.
+void ScalarBounds(const ModelState& m, double* lo, double* hi) {
+    const Point3f& first = m.Triangles[At(m.TriangleLast)].p[0];
+    for (int a = 0; a < 3; ++a) lo[a] = hi[a] = (&first.x)[a];
+    for (int32_t k = m.TriangleLast; k >= 0; --k) {
+        for (const Point3f& p : m.Triangles[At(k)].p) {
+            const double c[3] = {p.x, p.y, p.z};
+            for (int a = 0; a < 3; ++a) {
+                if (c[a] < lo[a]) lo[a] = c[a];
+                if (c[a] > hi[a]) hi[a] = c[a];
+            }
+        }
+    }
+}
+
+// The same bounds four coordinates at a time. Equal values can only differ in the sign of zero, so the
+// vector scan answers exactly unless a negative zero is present; then the plain scan runs instead.
+void ListBounds(const ModelState& m, double* lo, double* hi) {
+    const Point3f& first = m.Triangles[At(m.TriangleLast)].p[0];
+    const float start[3] = {first.x, first.y, first.z};
+    F4 vlo[3], vhi[3];
+    for (std::size_t v = 0; v < 3; ++v)
+        vlo[v] = vhi[v] = F4{start[v % 3], start[(v + 1) % 3], start[(v + 2) % 3], start[v % 3]};
+    I4 negativeZero = {0, 0, 0, 0};
+    const std::size_t floats = 9 * (At(m.TriangleLast) + 1);
+    const float* f = &m.Triangles[0].p[0].x;
+    std::size_t i = 0;
+    for (; i + 12 <= floats; i += 12) {
+        for (std::size_t v = 0; v < 3; ++v) {
+            F4 x;
+            std::memcpy(&x, f + i + 4 * v, sizeof x);
+            vlo[v] = x < vlo[v] ? x : vlo[v];
+            vhi[v] = x > vhi[v] ? x : vhi[v];
+            I4 bits;
+            std::memcpy(&bits, &x, sizeof bits);
+            negativeZero |= bits == INT32_MIN;
+        }
+    }
+    float flo[3] = {start[0], start[1], start[2]}, fhi[3] = {start[0], start[1], start[2]};
+    for (std::size_t v = 0; v < 3; ++v) {
+        for (std::size_t l = 0; l < 4; ++l) {
+            const std::size_t a = (v + l) % 3;
+            if (vlo[v][l] < flo[a]) flo[a] = vlo[v][l];
+            if (vhi[v][l] > fhi[a]) fhi[a] = vhi[v][l];
+        }
+    }
+    bool anyNegativeZero = negativeZero[0] | negativeZero[1] | negativeZero[2] | negativeZero[3];
+    for (; i < floats; ++i) {
+        const std::size_t a = i % 3;
+        if (f[i] < flo[a]) flo[a] = f[i];
+        if (f[i] > fhi[a]) fhi[a] = f[i];
+        anyNegativeZero |= f[i] == 0.0f && std::signbit(f[i]);
+    }
+    if (anyNegativeZero) return ScalarBounds(m, lo, hi);
+    for (int a = 0; a < 3; ++a) {
+        lo[a] = flo[a];
+        hi[a] = fhi[a];
+    }
 }
 }  // namespace
 
@@ -47,18 +118,8 @@ void MirrorMesh(ModelState& m) {
 void FitMeshToDimensions(ModelState& m, const std::array<int32_t, 3>& types, CutPlacement& cuts, bool cutSection,
                          MassSums* sums) {
     if (m.TriangleLast < 0) return;
-    const Point3f& first = m.Triangles[At(m.TriangleLast)].p[0];
-    double lo[3] = {first.x, first.y, first.z};
-    double hi[3] = {first.x, first.y, first.z};
-    for (int32_t k = m.TriangleLast; k >= 0; --k) {
-        for (const Point3f& p : m.Triangles[At(k)].p) {
-            const double c[3] = {p.x, p.y, p.z};
-            for (int a = 0; a < 3; ++a) {
-                if (c[a] < lo[a]) lo[a] = c[a];
-                if (c[a] > hi[a]) hi[a] = c[a];
-            }
-        }
-    }
+    double lo[3], hi[3];
+    ListBounds(m, lo, hi);
     const double natural[3] = {hi[0] - lo[0], hi[1] - lo[1], hi[2] - lo[2]};
     const double requested[3] = {m.LengthX, m.WidthY, m.HeightZ};
     double factor[3];
@@ -69,8 +130,27 @@ void FitMeshToDimensions(ModelState& m, const std::array<int32_t, 3>& types, Cut
     m.FittedSize = Vec3d{m.FittedSize.x * factor[0], m.FittedSize.y * factor[1], m.FittedSize.z * factor[2]};
     m.ScaleFactor = Vec3d{factor[0], factor[1], factor[2]};
     MassSums s;
-    for (int32_t k = 0; k <= m.TriangleLast; ++k) {
-        T3p& t = m.Triangles[At(k)];
+    D4 loPattern[3], factorPattern[3];
+    DoublePatterns(lo, loPattern);
+    DoublePatterns(factor, factorPattern);
+    const std::size_t count = At(m.TriangleLast) + 1;
+    float* f = &m.Triangles[0].p[0].x;
+    std::size_t k = 0;
+    // Four triangles are three vectors of four coordinates each, the axes rotating from vector to vector.
+    for (; k + 4 <= count; k += 4) {
+        for (std::size_t v = 0; v < 9; ++v) {
+            float* q = f + 9 * k + 4 * v;
+            F4 x;
+            std::memcpy(&x, q, sizeof x);
+            const D4 d = (__builtin_convertvector(x, D4) - loPattern[v % 3]) * factorPattern[v % 3];
+            x = __builtin_convertvector(d, F4);
+            std::memcpy(q, &x, sizeof x);
+        }
+        if (sums != nullptr)
+            for (std::size_t t = k; t < k + 4; ++t) AddMass(s, m.Triangles[t]);
+    }
+    for (; k < count; ++k) {
+        T3p& t = m.Triangles[k];
         for (Point3f& p : t.p) {
             p.x = static_cast<float>((static_cast<double>(p.x) - lo[0]) * factor[0]);
             p.y = static_cast<float>((static_cast<double>(p.y) - lo[1]) * factor[1]);
