@@ -8,6 +8,10 @@
 namespace korvel {
 
 namespace {
+typedef float F4 __attribute__((vector_size(16)));
+typedef double D4 __attribute__((vector_size(32)));
+typedef int32_t I4 __attribute__((vector_size(16)));
+
 inline void AddMass(MassSums& s, const T3p& t) {
     const double e1x = t.p[1].x - t.p[0].x, e1y = t.p[1].y - t.p[0].y, e1z = t.p[1].z - t.p[0].z;
     const double e2x = t.p[2].x - t.p[0].x, e2y = t.p[2].y - t.p[0].y, e2z = t.p[2].z - t.p[0].z;
@@ -21,9 +25,34 @@ inline void AddMass(MassSums& s, const T3p& t) {
     s.cz += w * (static_cast<double>(t.p[0].z) + t.p[1].z + t.p[2].z);
     s.volume += nz * (static_cast<double>(t.p[0].z) + t.p[1].z + t.p[2].z);
 }
-typedef float F4 __attribute__((vector_size(16)));
-typedef double D4 __attribute__((vector_size(32)));
-typedef int32_t I4 __attribute__((vector_size(16)));
+
+// AddMass for four consecutive triangles (36 coordinates): the terms side by side, the sums in list order.
+inline void AddMassOfFour(MassSums& s, const float* f) {
+    F4 c[9];  // c[3 * vertex + axis], one triangle per lane
+    for (std::size_t i = 0; i < 9; ++i) c[i] = F4{f[i], f[i + 9], f[i + 18], f[i + 27]};
+    const D4 e1x = __builtin_convertvector(c[3] - c[0], D4), e1y = __builtin_convertvector(c[4] - c[1], D4),
+             e1z = __builtin_convertvector(c[5] - c[2], D4);
+    const D4 e2x = __builtin_convertvector(c[6] - c[0], D4), e2y = __builtin_convertvector(c[7] - c[1], D4),
+             e2z = __builtin_convertvector(c[8] - c[2], D4);
+    const D4 nx = e1y * e2z - e1z * e2y;
+    const D4 ny = e1z * e2x - e1x * e2z;
+    const D4 nz = e1x * e2y - e1y * e2x;
+    const D4 n2 = nx * nx + ny * ny + nz * nz;
+    D4 w;
+    for (std::size_t l = 0; l < 4; ++l) w[l] = std::sqrt(n2[l]);
+    D4 sum[3];
+    for (std::size_t a = 0; a < 3; ++a)
+        sum[a] = (__builtin_convertvector(c[a], D4) + __builtin_convertvector(c[3 + a], D4)) +
+                 __builtin_convertvector(c[6 + a], D4);
+    const D4 wx = w * sum[0], wy = w * sum[1], wz = w * sum[2], v = nz * sum[2];
+    for (std::size_t l = 0; l < 4; ++l) {
+        s.area += w[l];
+        s.cx += wx[l];
+        s.cy += wy[l];
+        s.cz += wz[l];
+        s.volume += v[l];
+    }
+}
 
 // Lanes of a vector of four coordinates that starts with axis first: first, first + 1, ... modulo 3.
 void DoublePatterns(const double* perAxis, D4* out) {
@@ -146,8 +175,7 @@ void FitMeshToDimensions(ModelState& m, const std::array<int32_t, 3>& types, Cut
             x = __builtin_convertvector(d, F4);
             std::memcpy(q, &x, sizeof x);
         }
-        if (sums != nullptr)
-            for (std::size_t t = k; t < k + 4; ++t) AddMass(s, m.Triangles[t]);
+        if (sums != nullptr) AddMassOfFour(s, f + 9 * k);
     }
     for (; k < count; ++k) {
         T3p& t = m.Triangles[k];
