@@ -17,17 +17,27 @@ void CheckSomethingLeft(const ModelState& m) {
                       "No file was written.");
 }
 
-std::string FormatReal(double x) {
-    if (x == 0.0) return "0.0";  // negative zero too
+void AppendReal(std::string& out, double x) {
+    if (x == 0.0) {  // negative zero too
+        out += "0.0";
+        return;
+    }
     char buf[400];  // the largest double in fixed notation with 13 decimals fits comfortably
     const auto res = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::fixed, 13);
-    if (res.ec != std::errc()) return std::isnan(x) ? "nan" : "inf";
-    std::string s(buf, res.ptr);
-    const auto dot = s.find('.');
-    if (dot == std::string::npos) return s;  // not finite: the writers never let such a value through
-    std::size_t end = s.size();
-    while (end > dot + 2 && s[end - 1] == '0') --end;
-    s.resize(end);
+    if (res.ec != std::errc()) {
+        out += std::isnan(x) ? "nan" : "inf";
+        return;
+    }
+    // Finite numbers always carry their 13 decimals: drop trailing zeros down to one decimal.
+    const char* end = res.ptr;
+    const char* keep = res.ptr - 12;  // the first decimal stays
+    while (end > keep && end[-1] == '0') --end;
+    out.append(buf, static_cast<std::size_t>(end - buf));
+}
+
+std::string FormatReal(double x) {
+    std::string s;
+    AppendReal(s, x);
     return s;
 }
 

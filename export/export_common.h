@@ -28,6 +28,8 @@ extern const std::array<const char*, 2> CurveNames;
 // A real number with at least one and at most 13 decimals, rounded, no exponent, '.' as the separator
 // whatever the locale. Zero of either sign is "0.0"; a tiny negative value keeps its sign ("-0.0").
 std::string FormatReal(double x);
+// FormatReal appended to out.
+void AppendReal(std::string& out, double x);
 
 // A local date and time, as the platform clock gives it.
 struct LocalDateTime {

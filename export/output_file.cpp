@@ -12,6 +12,8 @@ OutputFile::OutputFile(const std::string& fileName) : name_(fileName) {
     errno = 0;
     file_ = std::fopen(fileName.c_str(), "wb");
     if (file_ == nullptr) Fail("cannot be created", errno);
+    // The writers hand over many short pieces: a large buffer keeps the system calls few.
+    std::setvbuf(file_, nullptr, _IOFBF, std::size_t{1} << 20);
 }
 
 OutputFile::~OutputFile() {

@@ -1,9 +1,11 @@
 // step_writer.cpp — the exchange-file frame, surface faces with edges and styles, section curves, and the shared tail.
 #include "step_writer.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <string_view>
 #include <vector>
 
 #include "fitted_model.h"
@@ -59,9 +61,14 @@ public:
     explicit StepRecords(OutputFile& f) : f_(f) {}
     int32_t Next() const { return last_ + 1; }
     // Writes "#id" followed by text and returns the id.
-    int32_t Write(const std::string& text) {
+    int32_t Write(std::string_view text) {
         ++last_;
-        WriteTextLine(f_, Ref(last_) + text);
+        line_.assign(1, '#');
+        char id[16];
+        line_.append(id, static_cast<std::size_t>(std::to_chars(id, id + sizeof id, last_).ptr - id));
+        line_ += text;
+        line_ += '\n';
+        f_.Write(line_);
         return last_;
     }
     // Starts a wrapped record: the pending text begins with its id and opening piece.
@@ -83,6 +90,7 @@ private:
     OutputFile& f_;
     int32_t last_ = 0;
     std::string pending_;
+    std::string line_;  // one written record, its memory reused
 };
 
 // The run lengths of a clamped knot vector, checked for wrapping after every step; returns the number
@@ -148,8 +156,16 @@ int32_t WriteCurve(StepRecords& r, const std::string& name, int32_t degree, cons
     return id;
 }
 
-std::string PointRecord(double x, double y, double z) {
-    return "=CARTESIAN_POINT('',(" + FormatReal(x) + "," + FormatReal(y) + "," + FormatReal(z) + "));";
+// The text after the id of a point record, in text (its memory reused from point to point).
+const std::string& PointRecord(double x, double y, double z, std::string& text) {
+    text.assign("=CARTESIAN_POINT('',(");
+    AppendReal(text, x);
+    text += ',';
+    AppendReal(text, y);
+    text += ',';
+    AppendReal(text, z);
+    text += "));";
+    return text;
 }
 
 void WriteHeader(OutputFile& f, const std::string& fileName, const ExportClock& clock) {
@@ -260,13 +276,14 @@ FaceIds WriteFaceGeometry(StepRecords& r, const FittedSurface& s) {
     const bool collapsed[4] = {CollapsedSide(s, false, 0), CollapsedSide(s, true, nu), CollapsedSide(s, false, nv),
                                CollapsedSide(s, true, 0)};
     const int32_t first = r.Next();
+    std::string text;
     for (int32_t u = 0; u <= nu; ++u) {
         for (int32_t v = 0; v <= nv; ++v) {
             int32_t pu = u;
             int32_t pv = v;
             if ((u == 0 && collapsed[3]) || (u == nu && collapsed[1])) pv = 0;
             if ((v == 0 && collapsed[0]) || (v == nv && collapsed[2])) pu = 0;
-            r.Write(PointRecord(s.PX[pu][pv], s.PY[pu][pv], s.PZ[pu][pv]));
+            r.Write(PointRecord(s.PX[pu][pv], s.PY[pu][pv], s.PZ[pu][pv], text));
         }
     }
     const auto P = [&](int32_t u, int32_t v) { return first + u * (nv + 1) + v; };
@@ -466,9 +483,10 @@ void ExportStepCurves(const ModelState& m, const AirfoilOptions& options, const 
     for (int32_t k = 0; k < 2; ++k) {
         const FittedCurve& c = curves[k];
         std::vector<int32_t> pts;
+        std::string text;
         for (int32_t i = 0; i <= c.N + 2; ++i) {
-            pts.push_back(options.AirfoilXZPlane ? r.Write(PointRecord(c.PX[i], c.PZ[i], c.PY[i]))
-                                                 : r.Write(PointRecord(c.PX[i], c.PY[i], c.PZ[i])));
+            pts.push_back(options.AirfoilXZPlane ? r.Write(PointRecord(c.PX[i], c.PZ[i], c.PY[i], text))
+                                                 : r.Write(PointRecord(c.PX[i], c.PY[i], c.PZ[i], text)));
         }
         curveIds[k] = WriteCurve(r, c.Name, c.Degree, pts, c.Knots, false);
     }
