@@ -29,6 +29,14 @@ std::string PadNumber(int64_t value, std::size_t width) {
     return s;
 }
 
+// PadNumber appended to out, without a temporary string.
+void AppendPadded(std::string& out, int64_t value, std::size_t width) {
+    char text[24];
+    const std::size_t n = static_cast<std::size_t>(std::to_chars(text, text + sizeof text, value).ptr - text);
+    if (n < width) out.append(width - n, ' ');
+    out.append(text, n);
+}
+
 std::string PadRight(std::string s, std::size_t width) {
     if (s.size() < width) s.append(width - s.size(), ' ');
     return s;
@@ -234,9 +242,10 @@ void IgesWriteParam(std::string& out, int32_t& pCount, std::string& line, std::s
     }
     ++pCount;
     CheckRecordNumber(pCount);
-    out += PadRight(line, kParamColumns);
+    out += line;
+    if (line.size() < kParamColumns) out.append(kParamColumns - line.size(), ' ');
     out += dePtr;
-    out += PadNumber(pCount, 7);
+    AppendPadded(out, pCount, 7);
     out += '\n';
     if (!item.empty()) line.assign(item);
 }
