@@ -111,7 +111,7 @@ void AddQuadTriangles(ModelState& m, double x1, double y1, double z1, double x2,
     }
 }
 
-void TriangulateGrid(ModelState& m) {
+void TriangulateGrid(ModelState& m, ListSummary* summary) {
     m.Triangles.clear();
     m.TriangleLast = -1;
     if (!GridHasPoints(m)) return;
@@ -138,6 +138,7 @@ void TriangulateGrid(ModelState& m) {
                                  z1[b]);
             }
         }
+        if (summary != nullptr) summary->Take(m.Triangles, i == m.GridM);  // the row is still in the cache
     }
 }
 
@@ -196,7 +197,10 @@ CutPlacement BuildMesh(ModelState& m, int32_t sign, int32_t tX, int32_t tY, int3
     const std::array<int32_t, 3> types{tX, tY, tZ};
     const std::array<double, 3> fractions{csX, csY, csZ};
     CutPlacement cuts = NormalizeGrid(m, sign, types, cutSection, fractions);
-    TriangulateGrid(m);
+    // A list that no cut or mirror changes is summarised while it is written.
+    ListSummary summary;
+    const bool plain = !cutSection && !mirror;
+    TriangulateGrid(m, plain && axes ? &summary : nullptr);
     if (m.TriangleLast == -1) return cuts;
 
     if (cutSection) {
@@ -213,7 +217,7 @@ CutPlacement BuildMesh(ModelState& m, int32_t sign, int32_t tX, int32_t tY, int3
     }
     if (mirror) MirrorMesh(m);
     MassSums sums;
-    FitMeshToDimensions(m, types, cuts, cutSection, axes ? &sums : nullptr);
+    FitMeshToDimensions(m, types, cuts, cutSection, axes ? &sums : nullptr, plain && axes ? &summary : nullptr);
 
     double length = 0.0, width = 0.0, height = 0.0;
     GetDimensions(m, length, width, height);

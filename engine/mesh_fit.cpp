@@ -54,6 +54,13 @@ inline void AddMassOfFour(MassSums& s, const float* f) {
     }
 }
 
+// The cut planes of a fitted list: a low-side plane at the far end of the kept part, a high-side one at 0.
+void FinishFit(const std::array<int32_t, 3>& types, CutPlacement& cuts, bool cutSection, const double* natural,
+               const double* factor) {
+    if (!cutSection) return;
+    for (std::size_t a = 0; a < 3; ++a) cuts.Position[a] = types[a] == 1 ? natural[a] * factor[a] : 0.0;
+}
+
 // Lanes of a vector of four coordinates that starts with axis first: first, first + 1, ... modulo 3.
 void DoublePatterns(const double* perAxis, D4* out) {
     for (std::size_t v = 0; v < 3; ++v)
@@ -145,10 +152,11 @@ void MirrorMesh(ModelState& m) {
 }
 
 void FitMeshToDimensions(ModelState& m, const std::array<int32_t, 3>& types, CutPlacement& cuts, bool cutSection,
-                         MassSums* sums) {
+                         MassSums* sums, const ListSummary* summary) {
     if (m.TriangleLast < 0) return;
     double lo[3], hi[3];
-    ListBounds(m, lo, hi);
+    if (summary != nullptr && summary->Exact()) summary->Bounds(lo, hi);
+    else ListBounds(m, lo, hi);
     const double natural[3] = {hi[0] - lo[0], hi[1] - lo[1], hi[2] - lo[2]};
     const double requested[3] = {m.LengthX, m.WidthY, m.HeightZ};
     double factor[3];
@@ -158,6 +166,15 @@ void FitMeshToDimensions(ModelState& m, const std::array<int32_t, 3>& types, Cut
     m.NaturalSize = Vec3d{natural[0], natural[1], natural[2]};
     m.FittedSize = Vec3d{m.FittedSize.x * factor[0], m.FittedSize.y * factor[1], m.FittedSize.z * factor[2]};
     m.ScaleFactor = Vec3d{factor[0], factor[1], factor[2]};
+    // From +0 with unit factors the move changes no bit (conversions to double and back are exact): the
+    // summary's sums are those of the fitted list.
+    bool unchanged = summary != nullptr;
+    for (int a = 0; a < 3; ++a) unchanged = unchanged && factor[a] == 1.0 && lo[a] == 0.0 && !std::signbit(lo[a]);
+    if (unchanged) {
+        if (sums != nullptr) *sums = summary->Sums();
+        FinishFit(types, cuts, cutSection, natural, factor);
+        return;
+    }
     MassSums s;
     D4 loPattern[3], factorPattern[3];
     DoublePatterns(lo, loPattern);
@@ -187,11 +204,60 @@ void FitMeshToDimensions(ModelState& m, const std::array<int32_t, 3>& types, Cut
         if (sums != nullptr) AddMass(s, t);
     }
     if (sums != nullptr) *sums = s;
-    if (cutSection) {
-        // The plane of a low-side cut lies at the far end of the kept part, a high-side plane at 0.
-        for (std::size_t a = 0; a < 3; ++a) {
-            cuts.Position[a] = types[a] == 1 ? natural[a] * factor[a] : 0.0;
+    FinishFit(types, cuts, cutSection, natural, factor);
+}
+
+void ListSummary::Take(const arrayOfT3p& list, bool all) {
+    const float* f = &list[0].p[0].x;
+    F4 vlo[3], vhi[3];
+    for (std::size_t v = 0; v < 3; ++v) {
+        vlo[v] = F4{lo_[v % 3], lo_[(v + 1) % 3], lo_[(v + 2) % 3], lo_[v % 3]};
+        vhi[v] = F4{hi_[v % 3], hi_[(v + 1) % 3], hi_[(v + 2) % 3], hi_[v % 3]};
+    }
+    I4 inexact = {0, 0, 0, 0};
+    std::size_t k = taken_;
+    for (; k + 4 <= list.size(); k += 4) {
+        const float* q = f + 9 * k;
+        for (std::size_t v = 0; v < 9; ++v) {
+            F4 x;
+            std::memcpy(&x, q + 4 * v, sizeof x);
+            vlo[v % 3] = x < vlo[v % 3] ? x : vlo[v % 3];
+            vhi[v % 3] = x > vhi[v % 3] ? x : vhi[v % 3];
+            I4 bits;
+            std::memcpy(&bits, &x, sizeof bits);
+            inexact |= bits == INT32_MIN;
+            inexact |= x != x;
         }
+        AddMassOfFour(sums_, q);
+    }
+    for (std::size_t v = 0; v < 3; ++v) {
+        for (std::size_t l = 0; l < 4; ++l) {
+            const std::size_t a = (v + l) % 3;
+            if (vlo[v][l] < lo_[a]) lo_[a] = vlo[v][l];
+            if (vhi[v][l] > hi_[a]) hi_[a] = vhi[v][l];
+        }
+    }
+    exact_ = exact_ && !(inexact[0] | inexact[1] | inexact[2] | inexact[3]);
+    if (all) {
+        for (; k < list.size(); ++k) {
+            for (const Point3f& p : list[k].p) {
+                for (int a = 0; a < 3; ++a) {
+                    const float c = (&p.x)[a];
+                    if (c < lo_[a]) lo_[a] = c;
+                    if (c > hi_[a]) hi_[a] = c;
+                    exact_ = exact_ && c == c && !(c == 0.0f && std::signbit(c));
+                }
+            }
+            AddMass(sums_, list[k]);
+        }
+    }
+    taken_ = k;
+}
+
+void ListSummary::Bounds(double* lo, double* hi) const {
+    for (int a = 0; a < 3; ++a) {
+        lo[a] = lo_[a];
+        hi[a] = hi_[a];
     }
 }
 

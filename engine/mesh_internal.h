@@ -2,6 +2,8 @@
 #pragma once
 
 #include <array>
+#include <cmath>
+#include <cstddef>
 #include <cstdint>
 
 #include "checked_int.h"
@@ -34,13 +36,39 @@ struct CutFrame {
 };
 inline constexpr CutFrame kCutFrames[3] = {{0, 1, 2}, {1, 0, 2}, {2, 1, 0}};
 
+// Sums over the triangle list, in list order, that give its surface area, the area-weighted centroid of
+// the surface and the enclosed volume.
+struct MassSums {
+    double cx = 0.0, cy = 0.0, cz = 0.0, area = 0.0, volume = 0.0;
+};
+
+// The bounds and the mass sums of a triangle list, gathered while the list is written, so that fitting
+// and measuring need not read it again. Take() reads the triangles written since its last call.
+class ListSummary {
+public:
+    void Take(const arrayOfT3p& list, bool all);
+    // Whether the bounds are those of the fit's own scan: a NaN or a negative zero makes them depend on
+    // the order of the scan.
+    bool Exact() const { return exact_; }
+    void Bounds(double* lo, double* hi) const;
+    const MassSums& Sums() const { return sums_; }
+
+private:
+    float lo_[3] = {INFINITY, INFINITY, INFINITY};
+    float hi_[3] = {-INFINITY, -INFINITY, -INFINITY};
+    bool exact_ = true;
+    MassSums sums_;
+    std::size_t taken_ = 0;
+};
+
 // Applies the winding sign to Y, measures the grid and moves it to its minimum corner (a high-side cut
 // moves the plane itself to 0). Returns the cut positions and shifts in grid units.
 CutPlacement NormalizeGrid(ModelState& m, int32_t sign, const std::array<int32_t, 3>& types, bool cutSection,
                            const std::array<double, 3>& fractions);
 
-// Two triangles per grid quad, diagonals in a chequerboard, collapsed triangles skipped.
-void TriangulateGrid(ModelState& m);
+// Two triangles per grid quad, diagonals in a chequerboard, collapsed triangles skipped. The summary,
+// when given, takes the list as it is written.
+void TriangulateGrid(ModelState& m, ListSummary* summary);
 
 // Appends (q1, q2, q3) and (q1, q3, q4) in single precision, skipping either when two corners coincide.
 void AddQuadTriangles(ModelState& m, double x1, double y1, double z1, double x2, double y2, double z2, double x3,
@@ -69,16 +97,11 @@ void ReplaceTriangles(ModelState& m);
 // Doubles the model about a plane parallel to Y = 0, dropping what lies in Y = 0.
 void MirrorMesh(ModelState& m);
 
-// Sums over the triangle list, in list order, that give its surface area, the area-weighted centroid of
-// the surface and the enclosed volume.
-struct MassSums {
-    double cx = 0.0, cy = 0.0, cz = 0.0, area = 0.0, volume = 0.0;
-};
-
 // Moves the list to the origin and scales each axis to its requested size; refreshes the sizes and the
-// cut positions. With sums, the mass sums of the fitted list are taken in the same pass.
+// cut positions. With sums, the mass sums of the fitted list are taken in the same pass. A summary of
+// the list as it stands saves reading it when the fit leaves every coordinate as it is.
 void FitMeshToDimensions(ModelState& m, const std::array<int32_t, 3>& types, CutPlacement& cuts, bool cutSection,
-                         MassSums* sums);
+                         MassSums* sums, const ListSummary* summary);
 
 // Surface area, area-weighted centroid of the surface and enclosed volume from the sums of the list.
 void StoreMassProperties(ModelState& m, const MassSums& sums);
