@@ -2,6 +2,9 @@
 #include <cmath>
 #include <cstddef>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "mesh_internal.h"
 
@@ -11,6 +14,16 @@ namespace {
 typedef float F4 __attribute__((vector_size(16)));
 typedef double D4 __attribute__((vector_size(32)));
 typedef int32_t I4 __attribute__((vector_size(16)));
+typedef double D2 __attribute__((vector_size(16)));
+
+// Correctly rounded in every lane, as the scalar square root.
+inline __attribute__((always_inline)) D2 SquareRoot(D2 x) {
+#if defined(__SSE2__)
+    return _mm_sqrt_pd(x);
+#else
+    return D2{std::sqrt(x[0]), std::sqrt(x[1])};
+#endif
+}
 
 inline void AddMass(MassSums& s, const T3p& t) {
     const double e1x = t.p[1].x - t.p[0].x, e1y = t.p[1].y - t.p[0].y, e1z = t.p[1].z - t.p[0].z;
@@ -26,32 +39,42 @@ inline void AddMass(MassSums& s, const T3p& t) {
     s.volume += nz * (static_cast<double>(t.p[0].z) + t.p[1].z + t.p[2].z);
 }
 
-// AddMass for four consecutive triangles (36 coordinates): the terms side by side, the sums in list order.
-inline void AddMassOfFour(MassSums& s, const float* f) {
-    F4 c[9];  // c[3 * vertex + axis], one triangle per lane
-    for (std::size_t i = 0; i < 9; ++i) c[i] = F4{f[i], f[i + 9], f[i + 18], f[i + 27]};
-    const D4 e1x = __builtin_convertvector(c[3] - c[0], D4), e1y = __builtin_convertvector(c[4] - c[1], D4),
-             e1z = __builtin_convertvector(c[5] - c[2], D4);
-    const D4 e2x = __builtin_convertvector(c[6] - c[0], D4), e2y = __builtin_convertvector(c[7] - c[1], D4),
-             e2z = __builtin_convertvector(c[8] - c[2], D4);
-    const D4 nx = e1y * e2z - e1z * e2y;
-    const D4 ny = e1z * e2x - e1x * e2z;
-    const D4 nz = e1x * e2y - e1y * e2x;
-    const D4 n2 = nx * nx + ny * ny + nz * nz;
-    D4 w;
-    for (std::size_t l = 0; l < 4; ++l) w[l] = std::sqrt(n2[l]);
-    D4 sum[3];
-    for (std::size_t a = 0; a < 3; ++a)
-        sum[a] = (__builtin_convertvector(c[a], D4) + __builtin_convertvector(c[3 + a], D4)) +
-                 __builtin_convertvector(c[6 + a], D4);
-    const D4 wx = w * sum[0], wy = w * sum[1], wz = w * sum[2], v = nz * sum[2];
-    for (std::size_t l = 0; l < 4; ++l) {
-        s.area += w[l];
-        s.cx += wx[l];
-        s.cy += wy[l];
-        s.cz += wz[l];
-        s.volume += v[l];
-    }
+// AddMass for two consecutive triangles: the terms side by side in the lanes of a vector of doubles,
+// then the sums in list order.
+inline __attribute__((always_inline)) void AddMassOfTwo(MassSums& s, const T3p& a, const T3p& b) {
+    // Edge differences in single precision, as in AddMass, then widened.
+    const auto edge = [&](int to, int axis) {
+        return D2{static_cast<double>((&a.p[to].x)[axis] - (&a.p[0].x)[axis]),
+                  static_cast<double>((&b.p[to].x)[axis] - (&b.p[0].x)[axis])};
+    };
+    const auto sum = [&](int axis) {
+        return (D2{(&a.p[0].x)[axis], (&b.p[0].x)[axis]} + D2{(&a.p[1].x)[axis], (&b.p[1].x)[axis]}) +
+               D2{(&a.p[2].x)[axis], (&b.p[2].x)[axis]};
+    };
+    const D2 e1x = edge(1, 0), e1y = edge(1, 1), e1z = edge(1, 2);
+    const D2 e2x = edge(2, 0), e2y = edge(2, 1), e2z = edge(2, 2);
+    const D2 nx = e1y * e2z - e1z * e2y;
+    const D2 ny = e1z * e2x - e1x * e2z;
+    const D2 nz = e1x * e2y - e1y * e2x;
+    const D2 w = SquareRoot(nx * nx + ny * ny + nz * nz);
+    const D2 sz = sum(2);
+    const D2 wx = w * sum(0), wy = w * sum(1), wz = w * sz, v = nz * sz;
+    s.area += w[0];
+    s.cx += wx[0];
+    s.cy += wy[0];
+    s.cz += wz[0];
+    s.volume += v[0];
+    s.area += w[1];
+    s.cx += wx[1];
+    s.cy += wy[1];
+    s.cz += wz[1];
+    s.volume += v[1];
+}
+
+// Four consecutive triangles.
+inline __attribute__((always_inline)) void AddMassOfFour(MassSums& s, const T3p* t) {
+    AddMassOfTwo(s, t[0], t[1]);
+    AddMassOfTwo(s, t[2], t[3]);
 }
 
 // The cut planes of a fitted list: a low-side plane at the far end of the kept part, a high-side one at 0.
@@ -192,7 +215,7 @@ void FitMeshToDimensions(ModelState& m, const std::array<int32_t, 3>& types, Cut
             x = __builtin_convertvector(d, F4);
             std::memcpy(q, &x, sizeof x);
         }
-        if (sums != nullptr) AddMassOfFour(s, f + 9 * k);
+        if (sums != nullptr) AddMassOfFour(s, &m.Triangles[k]);
     }
     for (; k < count; ++k) {
         T3p& t = m.Triangles[k];
@@ -228,7 +251,7 @@ void ListSummary::Take(const arrayOfT3p& list, bool all) {
             inexact |= bits == INT32_MIN;
             inexact |= x != x;
         }
-        AddMassOfFour(sums_, q);
+        AddMassOfFour(sums_, &list[k]);
     }
     for (std::size_t v = 0; v < 3; ++v) {
         for (std::size_t l = 0; l < 4; ++l) {
