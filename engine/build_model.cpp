@@ -95,9 +95,9 @@ void BuildModel(ModelState& m, const BuildInputs& in, Canvas& canvas, std::strin
     CheckBuildInputs(m, in, canvas);  // a rejected build leaves the previous model as it was
     ResetDerivedState(m, in.Act3D || in.ActCutSec);
     CleanupOnExit cleanup(m);
-    // The triangle list is emptied but keeps its memory for the mesh of this build.
+    // The triangle list keeps its memory (and, until the mesh step overwrites it, its old contents) for
+    // the mesh of this build; a failing build frees it.
     FreeWorkArrays(m, 1);
-    m.Triangles.clear();
     m.TriangleLast = -1;
 
     m.SetGridN(RoundCountUp(in.nX, 8));

@@ -88,7 +88,7 @@ CutPlacement NormalizeGrid(ModelState& m, int32_t sign, const std::array<int32_t
     return cuts;
 }
 
-void AddQuadTriangles(ModelState& m, double x1, double y1, double z1, double x2, double y2, double z2, double x3,
+T3p* AddQuadTriangles(T3p* out, double x1, double y1, double z1, double x2, double y2, double z2, double x3,
                       double y3, double z3, double x4, double y4, double z4) {
     const auto same = [](double ax, double ay, double az, double bx, double by, double bz) {
         return ax == bx && ay == by && az == bz;
@@ -101,25 +101,24 @@ void AddQuadTriangles(ModelState& m, double x1, double y1, double z1, double x2,
     const bool d23 = same(x2, y2, z2, x3, y3, z3);
     const bool d14 = same(x1, y1, z1, x4, y4, z4);
     const bool d34 = same(x3, y3, z3, x4, y4, z4);
-    if (!(d12 || d13 || d23)) {
-        m.Triangles.push_back(T3p{{single(x1, y1, z1), single(x2, y2, z2), single(x3, y3, z3)}});
-        ++m.TriangleLast;
-    }
-    if (!(d13 || d14 || d34)) {
-        m.Triangles.push_back(T3p{{single(x1, y1, z1), single(x3, y3, z3), single(x4, y4, z4)}});
-        ++m.TriangleLast;
-    }
+    if (!(d12 || d13 || d23)) *out++ = T3p{{single(x1, y1, z1), single(x2, y2, z2), single(x3, y3, z3)}};
+    if (!(d13 || d14 || d34)) *out++ = T3p{{single(x1, y1, z1), single(x3, y3, z3), single(x4, y4, z4)}};
+    return out;
 }
 
 void TriangulateGrid(ModelState& m, ListSummary* summary) {
-    m.Triangles.clear();
     m.TriangleLast = -1;
-    if (!GridHasPoints(m)) return;
-    // The list keeps its memory from one build to the next (a slider move rebuilds at the same size),
-    // unless this build needs far less of it.
+    if (!GridHasPoints(m)) {
+        m.Triangles.clear();
+        return;
+    }
+    // The list keeps its memory and its contents from one build to the next (a slider move rebuilds at
+    // the same size, so nothing needs clearing first), unless this build needs far less of it.
     const std::size_t most = 2 * At(m.GridM) * At(m.GridN);
     if (m.Triangles.capacity() > 2 * most) arrayOfT3p().swap(m.Triangles);
-    m.Triangles.reserve(most);
+    m.Triangles.resize(most);
+    T3p* const first = m.Triangles.data();
+    T3p* out = first;
     for (int32_t i = 1; i <= m.GridM; ++i) {
         const array1Df& x0 = m.GridX[At(i)];
         const array1Df& y0 = m.GridY[At(i)];
@@ -131,15 +130,18 @@ void TriangulateGrid(ModelState& m, ListSummary* summary) {
             const std::size_t a = At(j), b = At(j) + 1;
             // Alternate diagonals so that neither direction of the grid is favoured.
             if ((i % 2) == (j % 2)) {
-                AddQuadTriangles(m, x0[a], y0[a], z0[a], x1[a], y1[a], z1[a], x1[b], y1[b], z1[b], x0[b], y0[b],
-                                 z0[b]);
+                out = AddQuadTriangles(out, x0[a], y0[a], z0[a], x1[a], y1[a], z1[a], x1[b], y1[b], z1[b], x0[b],
+                                       y0[b], z0[b]);
             } else {
-                AddQuadTriangles(m, x0[b], y0[b], z0[b], x0[a], y0[a], z0[a], x1[a], y1[a], z1[a], x1[b], y1[b],
-                                 z1[b]);
+                out = AddQuadTriangles(out, x0[b], y0[b], z0[b], x0[a], y0[a], z0[a], x1[a], y1[a], z1[a], x1[b],
+                                       y1[b], z1[b]);
             }
         }
-        if (summary != nullptr) summary->Take(m.Triangles, i == m.GridM);  // the row is still in the cache
+        // The row is still in the cache.
+        if (summary != nullptr) summary->Take(first, static_cast<std::size_t>(out - first), i == m.GridM);
     }
+    m.Triangles.resize(static_cast<std::size_t>(out - first));
+    m.TriangleLast = static_cast<int32_t>(m.Triangles.size()) - 1;
 }
 
 namespace {

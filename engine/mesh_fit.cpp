@@ -230,7 +230,7 @@ void FitMeshToDimensions(ModelState& m, const std::array<int32_t, 3>& types, Cut
     FinishFit(types, cuts, cutSection, natural, factor);
 }
 
-void ListSummary::Take(const arrayOfT3p& list, bool all) {
+void ListSummary::Take(const T3p* list, std::size_t count, bool all) {
     const float* f = &list[0].p[0].x;
     F4 vlo[3], vhi[3];
     for (std::size_t v = 0; v < 3; ++v) {
@@ -239,7 +239,7 @@ void ListSummary::Take(const arrayOfT3p& list, bool all) {
     }
     I4 inexact = {0, 0, 0, 0};
     std::size_t k = taken_;
-    for (; k + 4 <= list.size(); k += 4) {
+    for (; k + 4 <= count; k += 4) {
         const float* q = f + 9 * k;
         for (std::size_t v = 0; v < 9; ++v) {
             F4 x;
@@ -262,7 +262,7 @@ void ListSummary::Take(const arrayOfT3p& list, bool all) {
     }
     exact_ = exact_ && !(inexact[0] | inexact[1] | inexact[2] | inexact[3]);
     if (all) {
-        for (; k < list.size(); ++k) {
+        for (; k < count; ++k) {
             for (const Point3f& p : list[k].p) {
                 for (int a = 0; a < 3; ++a) {
                     const float c = (&p.x)[a];

@@ -46,7 +46,8 @@ struct MassSums {
 // and measuring need not read it again. Take() reads the triangles written since its last call.
 class ListSummary {
 public:
-    void Take(const arrayOfT3p& list, bool all);
+    // The count triangles at list are the list so far; all when it is complete.
+    void Take(const T3p* list, std::size_t count, bool all);
     // Whether the bounds are those of the fit's own scan: a NaN or a negative zero makes them depend on
     // the order of the scan.
     bool Exact() const { return exact_; }
@@ -70,8 +71,9 @@ CutPlacement NormalizeGrid(ModelState& m, int32_t sign, const std::array<int32_t
 // when given, takes the list as it is written.
 void TriangulateGrid(ModelState& m, ListSummary* summary);
 
-// Appends (q1, q2, q3) and (q1, q3, q4) in single precision, skipping either when two corners coincide.
-void AddQuadTriangles(ModelState& m, double x1, double y1, double z1, double x2, double y2, double z2, double x3,
+// Writes (q1, q2, q3) and (q1, q3, q4) in single precision at out, skipping either when two corners
+// coincide; returns the end of what it wrote.
+T3p* AddQuadTriangles(T3p* out, double x1, double y1, double z1, double x2, double y2, double z2, double x3,
                       double y3, double z3, double x4, double y4, double z4);
 
 // Cuts the triangle list by a plane, keeping the low side (keep) or the high side, and caps the cut.
