@@ -88,8 +88,11 @@ CutPlacement NormalizeGrid(ModelState& m, int32_t sign, const std::array<int32_t
     return cuts;
 }
 
-T3p* AddQuadTriangles(T3p* out, double x1, double y1, double z1, double x2, double y2, double z2, double x3,
-                      double y3, double z3, double x4, double y4, double z4) {
+// Writes (q1, q2, q3) and (q1, q3, q4) in single precision at out, skipping either when two corners
+// coincide; returns the end of what it wrote. Inlined: it runs for every quad of the grid.
+inline __attribute__((always_inline)) T3p* AddQuadTriangles(T3p* out, double x1, double y1, double z1, double x2,
+                                                            double y2, double z2, double x3, double y3, double z3,
+                                                            double x4, double y4, double z4) {
     const auto same = [](double ax, double ay, double az, double bx, double by, double bz) {
         return ax == bx && ay == by && az == bz;
     };

@@ -71,11 +71,6 @@ CutPlacement NormalizeGrid(ModelState& m, int32_t sign, const std::array<int32_t
 // when given, takes the list as it is written.
 void TriangulateGrid(ModelState& m, ListSummary* summary);
 
-// Writes (q1, q2, q3) and (q1, q3, q4) in single precision at out, skipping either when two corners
-// coincide; returns the end of what it wrote.
-T3p* AddQuadTriangles(T3p* out, double x1, double y1, double z1, double x2, double y2, double z2, double x3,
-                      double y3, double z3, double x4, double y4, double z4);
-
 // Cuts the triangle list by a plane, keeping the low side (keep) or the high side, and caps the cut.
 // The result goes to TempTriangles with count its last index; an empty list returns at once.
 void CutMeshByPlane(ModelState& m, bool keep, int32_t& count, int cutAxis, int uAxis, int vAxis, float value);
