@@ -1,6 +1,9 @@
 // export_common.cpp — number text, time stamps and text lines shared by the writers.
 #include "export_common.h"
 
+#include <algorithm>
+#include <array>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -17,9 +20,76 @@ void CheckSomethingLeft(const ModelState& m) {
                       "No file was written.");
 }
 
+bool RoundScaled(double ax, int k, unsigned __int128& n) {
+    static constexpr std::array<uint64_t, 20> kPow10 = [] {
+        std::array<uint64_t, 20> p{};
+        p[0] = 1;
+        for (std::size_t i = 1; i < p.size(); ++i) p[i] = p[i - 1] * 10;
+        return p;
+    }();
+    if (!(ax >= 0.0) || k < 0 || k > 22) return false;
+    const uint64_t bits = std::bit_cast<uint64_t>(ax);
+    const int biased = static_cast<int>(bits >> 52);
+    const uint64_t mantissa = (bits & ((uint64_t{1} << 52) - 1)) | (biased != 0 ? uint64_t{1} << 52 : 0);
+    const int shift = (biased != 0 ? 1075 - biased : 1074);  // ax = mantissa / 2^shift
+    if (shift < 0) return false;
+    unsigned __int128 p = mantissa;
+    const std::size_t k1 = static_cast<std::size_t>(std::min(k, 19));
+    p *= kPow10[k1];
+    p *= kPow10[static_cast<std::size_t>(k) - k1];  // below 2^53 x 10^22 < 2^127
+    if (shift == 0) {
+        n = p;
+        return true;
+    }
+    if (shift >= 127) {  // p is below half a unit
+        n = 0;
+        return true;
+    }
+    const unsigned __int128 one = 1;
+    unsigned __int128 q = p >> shift;
+    const unsigned __int128 rest = p & ((one << shift) - 1);
+    const unsigned __int128 half = one << (shift - 1);
+    if (rest > half || (rest == half && (q & 1) != 0)) ++q;
+    n = q;
+    return true;
+}
+
+namespace {
+
+// Appends the decimal digits of v, exactly width of them (leading zeros kept) when width is given.
+void AppendDigits(std::string& out, uint64_t v, int width = 0) {
+    char text[24];
+    int n = 0;
+    do {
+        text[n++] = static_cast<char>('0' + v % 10);
+        v /= 10;
+    } while (v != 0 || n < width);
+    while (n > 0) out += text[--n];
+}
+
+}  // namespace
+
 void AppendReal(std::string& out, double x) {
     if (x == 0.0) {  // negative zero too
         out += "0.0";
+        return;
+    }
+    // Exact integer arithmetic gives the library's correctly rounded digits for every magnitude a model
+    // has; the library takes the rest.
+    constexpr uint64_t kScale = 10000000000000ULL;  // 13 decimals
+    unsigned __int128 scaled = 0;
+    if (RoundScaled(std::fabs(x), 13, scaled) && scaled < (static_cast<unsigned __int128>(1) << 64)) {
+        const uint64_t v = static_cast<uint64_t>(scaled);
+        if (x < 0.0) out += '-';
+        AppendDigits(out, v / kScale);
+        out += '.';
+        uint64_t decimals = v % kScale;
+        int width = 13;
+        while (width > 1 && decimals % 10 == 0) {
+            decimals /= 10;
+            --width;
+        }
+        AppendDigits(out, decimals, width);
         return;
     }
     char buf[400];  // the largest double in fixed notation with 13 decimals fits comfortably

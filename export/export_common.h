@@ -31,6 +31,10 @@ std::string FormatReal(double x);
 // FormatReal appended to out.
 void AppendReal(std::string& out, double x);
 
+// ax x 10^k (ax >= 0, 0 <= k <= 22) rounded to the nearest integer, ties to even, in exact integer
+// arithmetic; false when ax is too large or not a number. The writers' fast path to correctly rounded digits.
+bool RoundScaled(double ax, int k, unsigned __int128& n);
+
 // A local date and time, as the platform clock gives it.
 struct LocalDateTime {
     int32_t Year = 2000;

@@ -2,6 +2,7 @@
 #include "iges_writer.h"
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstddef>
@@ -201,6 +202,43 @@ void WriteOnes(ParamStream& emit, int64_t count) {
     for (int64_t k = 0; k < count; ++k) emit.Add("1.,");
 }
 
+// IgesRealChars in exact integer arithmetic for decimal exponents -11..11, 0 outside them: the twelve
+// significant digits are those of the scaled value rounded to the nearest integer (ties to even), as the
+// library rounds.
+std::size_t FastIgesRealChars(double value, char* out) {
+    constexpr uint64_t kLow = 100000000000ULL;  // 10^11: twelve digits from here up to 10^12
+    const double ax = std::fabs(value);
+    const int binary = static_cast<int>(std::bit_cast<uint64_t>(ax) >> 52) - 1023;
+    int e = binary * 30103 / 100000 - (binary < 0 ? 1 : 0);  // floor(log10 ax), or one less
+    unsigned __int128 n = 0;
+    for (int tries = 0; tries < 3; ++tries) {
+        if (e < -11 || e > 11 || !RoundScaled(ax, 11 - e, n)) return 0;
+        if (n < kLow) --e;
+        else if (n >= 10 * static_cast<unsigned __int128>(kLow)) ++e;
+        else break;
+    }
+    if (n < kLow || n >= 10 * static_cast<unsigned __int128>(kLow)) return 0;
+    uint64_t digits = static_cast<uint64_t>(n);
+    std::size_t k = 0;
+    if (value < 0.0) out[k++] = '-';
+    char text[12];
+    for (int i = 11; i >= 0; --i) {
+        text[i] = static_cast<char>('0' + digits % 10);
+        digits /= 10;
+    }
+    int last = 11;
+    while (last > 1 && text[last] == '0') --last;  // one decimal always stays
+    out[k++] = text[0];
+    out[k++] = '.';
+    for (int i = 1; i <= last; ++i) out[k++] = text[i];
+    out[k++] = 'D';
+    if (e < 0) out[k++] = '-';
+    const int a = e < 0 ? -e : e;
+    if (a >= 10) out[k++] = static_cast<char>('0' + a / 10);
+    out[k++] = static_cast<char>('0' + a % 10);
+    return k;
+}
+
 }  // namespace
 
 std::size_t IgesRealChars(double value, char* out) {
@@ -210,6 +248,7 @@ std::size_t IgesRealChars(double value, char* out) {
         out[1] = '.';
         return 2;
     }
+    if (const std::size_t n = FastIgesRealChars(value, out)) return n;
     // d.ddddddddddde[+-]x..x: 12 significant digits, then the exponent.
     char text[40];
     const auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::scientific, 11);

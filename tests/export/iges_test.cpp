@@ -113,8 +113,21 @@ IgesFile ReadIges(const std::string& path) {
 TEST(IgesText, RealsParameterPackingHollerithAndGlobalRecords) {
     const std::pair<double, const char*> reals[] = {{0.0, "0."}, {-0.0, "0."}, {1.5, "1.5D0"}, {-0.25, "-2.5D-1"}, {1234.5, "1.2345D3"},
                                                     {2.0, "2.0D0"}, {0.1, "1.0D-1"}, {1.0 / 3.0, "3.33333333333D-1"},
-                                                    {-6.02214076e23, "-6.02214076D23"}, {9.9999999999999e-5, "1.0D-4"}};
+                                                    {-6.02214076e23, "-6.02214076D23"}, {9.9999999999999e-5, "1.0D-4"},
+                                                    {123456789012.5, "1.23456789012D11"}, {123456789013.5, "1.23456789014D11"}};
     for (const auto& [x, text] : reals) EXPECT_EQ(IgesReal(x), text);
+    // The fast path against the library's rounding over magnitudes on both sides of its range.
+    for (const double x : test::SampleReals(20000, -50, 50)) {
+        char library[40];
+        std::snprintf(library, sizeof library, "%.11e", x);
+        std::string expected = library;
+        const std::size_t e = expected.find('e');
+        std::size_t last = e - 1;
+        while (expected[last] == '0' && expected[last - 1] != '.') --last;
+        const int exponent = std::stoi(expected.substr(e + 1));
+        expected = x == 0.0 ? "0." : expected.substr(0, last + 1) + "D" + std::to_string(exponent);
+        ASSERT_EQ(IgesReal(x), expected) << x;
+    }
     EXPECT_THROW(IgesReal(NAN), ExportError);
     EXPECT_THROW(IgesReal(INFINITY), ExportError);
 

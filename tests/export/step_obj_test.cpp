@@ -1,6 +1,7 @@
 // step_obj_test.cpp — exchange-file and OBJ text: numbers, strings, names, collapsed sides, the same nets in both formats.
 #include <gtest/gtest.h>
 
+
 #include <algorithm>
 #include <map>
 
@@ -87,8 +88,17 @@ std::vector<std::vector<std::string>> Find(const ObjGroup& g, const std::string&
 TEST(StepText, NumbersTimeStampsAndStrings) {
     const std::pair<double, const char*> reals[] = {{1.0, "1.0"}, {-0.0, "0.0"}, {-1e-14, "-0.0"}, {1.0 / 3.0, "0.3333333333333"},
                                                     {-2.0 / 3.0, "-0.6666666666667"}, {1e20, "100000000000000000000.0"},
-                                                    {123.456, "123.456"}, {6e-14, "0.0000000000001"}};
+                                                    {123.456, "123.456"}, {6e-14, "0.0000000000001"},
+                                                    {0x1p-14, "0.0000610351562"}, {-0x3p-14, "-0.0001831054688"}};
     for (const auto& [x, text] : reals) EXPECT_EQ(FormatReal(x), text);
+    // The fast path against the library's rounding, on both sides of its range.
+    for (const double x : test::SampleReals(20000, -50, 30)) {
+        char library[400];
+        std::snprintf(library, sizeof library, "%.13f", x);
+        std::string expected = library;
+        while (expected.back() == '0' && expected[expected.size() - 2] != '.') expected.pop_back();
+        ASSERT_EQ(FormatReal(x), x == 0.0 ? "0.0" : expected) << x;
+    }
     EXPECT_EQ(TimeZoneOffsetText(0), "Z");
     EXPECT_EQ(TimeZoneOffsetText(-330), "-05:30");
     EXPECT_EQ(IsoTimestamp(765, LocalDateTime{987, 1, 2, 3, 4, 5}), "0987-01-02T03:04:05+12:45");

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <numbers>
+#include <random>
 #include <sstream>
 #include <string>
 #include <tuple>
@@ -23,6 +24,18 @@
 namespace korvel::test {
 
 namespace fs = std::filesystem;
+
+// Reals of both signs in (-0.5, 0.5) x 2^e for e in [lowExponent, highExponent): the number writers'
+// fast paths against the library, on both sides of their ranges.
+inline std::vector<double> SampleReals(int count, int lowExponent, int highExponent) {
+    std::mt19937_64 random(7);
+    std::vector<double> out;
+    for (int k = 0; k < count; ++k) {
+        const int e = lowExponent + static_cast<int>(random() % static_cast<uint64_t>(highExponent - lowExponent));
+        out.push_back(std::ldexp(static_cast<double>(random() >> 11) * 0x1p-53 - 0.5, e));
+    }
+    return out;
+}
 
 inline ClockReading FixedClock() { return ClockReading{LocalDateTime{2026, 12, 5, 17, 58, 53}, 60}; }
 
