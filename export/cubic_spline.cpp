@@ -10,9 +10,6 @@ namespace korvel {
 
 namespace {
 
-// The multiplier written 1/3 in the end-derivative rules: the double nearest to a third.
-constexpr double kThird = 0.3333333333333333;
-
 double Distance(double ax, double ay, double az, double bx, double by, double bz) {
     const double dx = ax - bx;
     const double dy = ay - by;
@@ -53,49 +50,53 @@ void AveragedClampedKnots(int32_t degree, int32_t n, const array1Df& t, array1Df
     }
 }
 
-void SolveCubicLine(int32_t n, const array1Df& U, const std::array<const double*, 3>& q, const Vec3d& d0,
-                    const Vec3d& dn, const std::array<double*, 3>& p, array1Df& dd, array1Df& basis,
-                    array1Df& left, array1Df& right) {
+void CubicLineStepsOf(int32_t n, const array1Df& U, CubicLineSteps& steps, array1Df& basis, array1Df& left,
+                      array1Df& right) {
     if (n < 1) throw ExportError("A curve or surface line needs at least two points to be fitted.");
     RequireSize(U, static_cast<std::size_t>(n) + 7, "knot");
     for (array1Df* a : {&basis, &left, &right}) {
         if (a->size() < 4) a->resize(4);
     }
-    if (dd.size() < static_cast<std::size_t>(n) + 1) dd.resize(static_cast<std::size_t>(n) + 1);
-    const double d0c[3] = {d0.x, d0.y, d0.z};
-    const double dnc[3] = {dn.x, dn.y, dn.z};
-
-    // End rules: the end points, and the second and second-last points from the end derivatives.
-    for (int c = 0; c < 3; ++c) {
-        p[c][0] = q[c][0];
-        p[c][n + 2] = q[c][n];
-        p[c][1] = q[c][0] + d0c[c] * U[4] * kThird;
-        p[c][n + 1] = q[c][n] - (1.0 - U[n + 2]) * dnc[c] * kThird;
-    }
+    steps.n = n;
+    for (array1Df* a : {&steps.b0, &steps.den, &steps.dd}) a->assign(static_cast<std::size_t>(n) + 1, 0.0);
     if (n == 1) return;  // a Hermite segment: four control points, all from the end rules
 
     array1Df& b = basis;
     BsplineBasisFunctions(3, 4, U, U[4], b, left, right);
-    if (n == 2) {
-        // The single interior point decides the single free control point.
-        for (int c = 0; c < 3; ++c) p[c][2] = (q[c][1] - b[0] * p[c][1] - b[2] * p[c][3]) / b[1];
-        return;
-    }
-
-    double den = b[1];
-    for (int c = 0; c < 3; ++c) p[c][2] = (q[c][1] - b[0] * p[c][1]) / den;
-    for (int32_t i = 3; i <= n - 1; ++i) {
-        dd[i] = b[2] / den;
+    steps.b0[2] = b[0];
+    steps.den[2] = b[1];
+    steps.b2 = b[2];
+    for (int32_t i = 3; i <= n; ++i) {
+        steps.dd[i] = b[2] / steps.den[i - 1];
         BsplineBasisFunctions(3, i + 2, U, U[i + 2], b, left, right);
-        den = b[1] - b[0] * dd[i];
-        for (int c = 0; c < 3; ++c) p[c][i] = (q[c][i - 1] - b[0] * p[c][i - 1]) / den;
+        steps.b0[i] = b[0];
+        steps.den[i] = b[1] - b[0] * steps.dd[i];
+        steps.b2 = b[2];
     }
-    dd[n] = b[2] / den;
-    BsplineBasisFunctions(3, n + 2, U, U[n + 2], b, left, right);
-    den = b[1] - b[0] * dd[n];
-    for (int c = 0; c < 3; ++c) p[c][n] = (q[c][n - 1] - b[2] * p[c][n + 1] - b[0] * p[c][n - 1]) / den;
-    for (int32_t i = n - 1; i >= 2; --i) {
-        for (int c = 0; c < 3; ++c) p[c][i] = p[c][i] - dd[i + 1] * p[c][i + 1];
+}
+
+void SolveCubicLine(const CubicLineSteps& steps, const array1Df& U, const std::array<const double*, 3>& q,
+                    const Vec3d& d0, const Vec3d& dn, const std::array<double*, 3>& p) {
+    const int32_t n = steps.n;
+    const double d0c[3] = {d0.x, d0.y, d0.z};
+    const double dnc[3] = {dn.x, dn.y, dn.z};
+    for (int c = 0; c < 3; ++c) {
+        const double* Q = q[c];
+        double* P = p[c];
+        // End rules: the end points, and the second and second-last points from the end derivatives.
+        P[0] = Q[0];
+        P[n + 2] = Q[n];
+        P[1] = Q[0] + d0c[c] * U[4] * kEndRuleThird;
+        P[n + 1] = Q[n] - (1.0 - U[n + 2]) * dnc[c] * kEndRuleThird;
+        if (n == 1) continue;
+        if (n == 2) {
+            // The single interior point decides the single free control point.
+            P[2] = (Q[1] - steps.b0[2] * P[1] - steps.b2 * P[3]) / steps.den[2];
+            continue;
+        }
+        for (int32_t i = 2; i <= n - 1; ++i) P[i] = (Q[i - 1] - steps.b0[i] * P[i - 1]) / steps.den[i];
+        P[n] = (Q[n - 1] - steps.b2 * P[n + 1] - steps.b0[n] * P[n - 1]) / steps.den[n];
+        for (int32_t i = n - 1; i >= 2; --i) P[i] = P[i] - steps.dd[i + 1] * P[i + 1];
     }
 }
 
@@ -147,10 +148,10 @@ void TCubicSpline::Interpolate(double d0x, double d0y, double d0z, double dNx, d
     AveragedClampedKnots(Degree, N, CurveParams, Knots);
 
     const double scale = length > 0.0 ? length : 0.0;
-    array1Df dd(n + 1);
-    SolveCubicLine(N, Knots, {QX.data(), QY.data(), QZ.data()}, Vec3d{scale * d0x, scale * d0y, scale * d0z},
-                   Vec3d{scale * dNx, scale * dNy, scale * dNz}, {PX.data(), PY.data(), PZ.data()}, dd, Basis,
-                   Left, Right);
+    CubicLineSteps steps;
+    CubicLineStepsOf(N, Knots, steps, Basis, Left, Right);
+    SolveCubicLine(steps, Knots, {QX.data(), QY.data(), QZ.data()}, Vec3d{scale * d0x, scale * d0y, scale * d0z},
+                   Vec3d{scale * dNx, scale * dNy, scale * dNz}, {PX.data(), PY.data(), PZ.data()});
 }
 
 }  // namespace korvel

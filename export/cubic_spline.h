@@ -17,14 +17,29 @@ void BsplineBasisFunctions(int32_t degree, int32_t span, const array1Df& knots, 
 // consecutive parameters, degree+1 ones; knots must hold n+degree+4 entries.
 void AveragedClampedKnots(int32_t degree, int32_t n, const array1Df& t, array1Df& knots);
 
-// Cubic interpolation of the data q[c][0..n] (c = x, y, z) with clamped averaged knots U and the end
-// derivatives d0 and dn: fills p[c][0..n+2]. Lines of four or more points follow the tridiagonal
+// The multiplier written 1/3 in the end-derivative rules of a cubic line: the double nearest to a third.
+constexpr double kEndRuleThird = 0.3333333333333333;
+
+// What the elimination of a cubic line takes from its knots alone, so that lines sharing knots share it:
+// for the interior steps i = 2..n the first basis value b0[i] and the pivot den[i], from i = 3 the factor
+// dd[i], and b2, the third basis value of the last step.
+struct CubicLineSteps {
+    int32_t n = 0;
+    array1Df b0, den, dd;
+    double b2 = 0.0;
+};
+
+// The steps of lines of n + 1 points with clamped averaged knots U; basis, left and right are scratch of
+// 4 entries (grown when shorter). n < 1 or too few knots throw ExportError.
+void CubicLineStepsOf(int32_t n, const array1Df& U, CubicLineSteps& steps, array1Df& basis, array1Df& left,
+                      array1Df& right);
+
+// Cubic interpolation of the data q[c][0..n] (c = x, y, z) with the knots U the steps were made from and the
+// end derivatives d0 and dn: fills p[c][0..n+2]. Lines of four or more points follow the tridiagonal
 // elimination; lines of two and three points are solved exactly (a cubic Hermite segment, and one
-// interior condition). dd is scratch of at least n+1 entries (grown when shorter); basis, left and right
-// hold 4 entries. n < 1 throws ExportError.
-void SolveCubicLine(int32_t n, const array1Df& U, const std::array<const double*, 3>& q, const Vec3d& d0,
-                    const Vec3d& dn, const std::array<double*, 3>& p, array1Df& dd, array1Df& basis,
-                    array1Df& left, array1Df& right);
+// interior condition).
+void SolveCubicLine(const CubicLineSteps& steps, const array1Df& U, const std::array<const double*, 3>& q,
+                    const Vec3d& d0, const Vec3d& dn, const std::array<double*, 3>& p);
 
 // One cubic B-spline curve through Q[0..N]. Users set N, call SetSize, fill QX/QY/QZ, call Interpolate
 // with unit end directions, and read Knots and PX/PY/PZ.

@@ -133,6 +133,40 @@ void AverageParams(int32_t lines, int32_t n, Segment seg, array1Df& scratch, arr
     }
 }
 
+// AverageParams for the u parameters, whose lines are the columns j = 0..NV of rows that lie apart in
+// memory: the same sums in the same order, taken row by row. Segment k of column j joins rows k-1 and k.
+void AverageColumnParams(const array2Df& x, const array2Df& y, const array2Df& z, int32_t nu, int32_t nv,
+                         array1Df& params) {
+    const std::size_t columns = static_cast<std::size_t>(nv) + 1;
+    array1Df total(columns, 0.0), run(columns, 0.0), segment(columns);
+    const auto segments = [&](int32_t k) {
+        for (std::size_t j = 0; j < columns; ++j) {
+            const int32_t c = static_cast<int32_t>(j);
+            segment[j] = Distance(x, y, z, k, c, k - 1, c);
+        }
+    };
+    for (int32_t k = 1; k <= nu; ++k) {
+        segments(k);
+        for (std::size_t j = 0; j < columns; ++j) total[j] += segment[j];
+    }
+    params[0] = 0.0;
+    params[nu] = 1.0;
+    for (int32_t i = 1; i <= nu - 1; ++i) params[i] = 0.0;
+    int32_t count = nv + 1;
+    for (std::size_t j = 0; j < columns; ++j) count -= total[j] < kShortLine ? 1 : 0;
+    for (int32_t k = 1; k <= nu - 1; ++k) {
+        segments(k);
+        for (std::size_t j = 0; j < columns; ++j) {
+            if (total[j] < kShortLine) continue;
+            run[j] += segment[j];
+            params[k] += run[j] / total[j];
+        }
+    }
+    if (count > 0) {
+        for (int32_t k = 1; k <= nu - 1; ++k) params[k] /= count;
+    }
+}
+
 }  // namespace
 
 void TNurbs::RequireSized() const {
@@ -149,19 +183,16 @@ void TNurbs::RequireSized() const {
 
 void TNurbs::ParamsU() {
     RequireSized();
-    AverageParams(
-        NV + 1, NU, [&](int32_t j, int32_t i) { return Distance(QX, QY, QZ, i, j, i - 1, j); }, ChordScratch,
-        UParams, nullptr);
+    AverageColumnParams(QX, QY, QZ, NU, NV, UParams);
     KnotsU();
 }
 
 void TNurbs::ParamsV() {
     RequireSized();
-    for (int32_t j = 0; j <= NV; ++j) {
-        double total = 0.0;
-        for (int32_t i = 1; i <= NU; ++i) total += Distance(QX, QY, QZ, i, j, i - 1, j);
-        LengthAlongU[j] = total;
-    }
+    // Each column's length, the rows taken in turn.
+    for (int32_t j = 0; j <= NV; ++j) LengthAlongU[j] = 0.0;
+    for (int32_t i = 1; i <= NU; ++i)
+        for (int32_t j = 0; j <= NV; ++j) LengthAlongU[j] += Distance(QX, QY, QZ, i, j, i - 1, j);
     AverageParams(
         NU + 1, NV, [&](int32_t i, int32_t j) { return Distance(QX, QY, QZ, i, j, i, j - 1); }, ChordScratch,
         VParams, &LengthAlongV);
@@ -171,28 +202,38 @@ void TNurbs::KnotsU() { AveragedClampedKnots(Degree, NU, UParams, UKnots); }
 
 void TNurbs::KnotsV() { AveragedClampedKnots(Degree, NV, VParams, VKnots); }
 
-void TNurbs::SolveRowU(int32_t l, array1Df& dd, double d0x, double d0y, double d0z, double dNx, double dNy,
-                       double dNz) {
-    const std::size_t nu = static_cast<std::size_t>(NU);
+void TNurbs::SolveRowsU(const std::vector<Vec3d>& d0, const std::vector<Vec3d>& dn) {
+    // SolveCubicLine for every u-line at once: a u-line is a column of Q and of the intermediate net, so
+    // each step runs along the rows, over all lines.
+    CubicLineStepsOf(NU, UKnots, steps_, Basis, Left, Right);
+    const CubicLineSteps& s = steps_;
+    const int32_t n = NU;
+    const std::size_t lines = static_cast<std::size_t>(NV) + 1;
     const array2Df* q[3] = {&QX, &QY, &QZ};
     array2Df* t[3] = {&TempX, &TempY, &TempZ};
     for (int c = 0; c < 3; ++c) {
-        lineQ_[c].resize(nu + 1);
-        lineP_[c].resize(nu + 3);
-        for (std::size_t i = 0; i <= nu; ++i) lineQ_[c][i] = (*q[c])[i][l];
+        const array2Df& Q = *q[c];
+        array2Df& P = *t[c];
+        for (std::size_t l = 0; l < lines; ++l) {
+            const double a = c == 0 ? d0[l].x : (c == 1 ? d0[l].y : d0[l].z);
+            const double b = c == 0 ? dn[l].x : (c == 1 ? dn[l].y : dn[l].z);
+            P[0][l] = Q[0][l];
+            P[n + 2][l] = Q[n][l];
+            P[1][l] = Q[0][l] + a * UKnots[4] * kEndRuleThird;
+            P[n + 1][l] = Q[n][l] - (1.0 - UKnots[n + 2]) * b * kEndRuleThird;
+        }
+        if (n == 1) continue;
+        if (n == 2) {
+            for (std::size_t l = 0; l < lines; ++l) P[2][l] = (Q[1][l] - s.b0[2] * P[1][l] - s.b2 * P[3][l]) / s.den[2];
+            continue;
+        }
+        for (int32_t i = 2; i <= n - 1; ++i)
+            for (std::size_t l = 0; l < lines; ++l) P[i][l] = (Q[i - 1][l] - s.b0[i] * P[i - 1][l]) / s.den[i];
+        for (std::size_t l = 0; l < lines; ++l)
+            P[n][l] = (Q[n - 1][l] - s.b2 * P[n + 1][l] - s.b0[n] * P[n - 1][l]) / s.den[n];
+        for (int32_t i = n - 1; i >= 2; --i)
+            for (std::size_t l = 0; l < lines; ++l) P[i][l] = P[i][l] - s.dd[i + 1] * P[i + 1][l];
     }
-    SolveCubicLine(NU, UKnots, {lineQ_[0].data(), lineQ_[1].data(), lineQ_[2].data()}, Vec3d{d0x, d0y, d0z},
-                   Vec3d{dNx, dNy, dNz}, {lineP_[0].data(), lineP_[1].data(), lineP_[2].data()}, dd, Basis, Left,
-                   Right);
-    for (int c = 0; c < 3; ++c) {
-        for (std::size_t i = 0; i < nu + 3; ++i) (*t[c])[i][l] = lineP_[c][i];
-    }
-}
-
-void TNurbs::SolveColumnV(int32_t k, array1Df& dd, double d0x, double d0y, double d0z, double dNx, double dNy,
-                          double dNz) {
-    SolveCubicLine(NV, VKnots, {TempX[k].data(), TempY[k].data(), TempZ[k].data()}, Vec3d{d0x, d0y, d0z},
-                   Vec3d{dNx, dNy, dNz}, {PX[k].data(), PY[k].data(), PZ[k].data()}, dd, Basis, Left, Right);
 }
 
 void TNurbs::Interpolate(const array2Df& EdgeX, const array2Df& EdgeY, const array2Df& EdgeZ,
@@ -215,10 +256,10 @@ void TNurbs::Interpolate(const array2Df& EdgeX, const array2Df& EdgeY, const arr
         throw ExportError("The model's tangent tables do not match its point grid; rebuild the model and export again.");
     }
 
-    array1Df dd(std::max(nu, nv) + 1);
     ParamsV();
     KnotsV();
 
+    std::vector<Vec3d> d0(nv + 1), dn(nv + 1);
     for (int32_t l = 0; l <= NV; ++l) {
         const int32_t g = l + Offset;
         const Vec3d t0 = TangentDirection(EdgeX[0][g], EdgeY[0][g], EdgeZ[0][g], Vec3d{QX[1][l], QY[1][l], QZ[1][l]},
@@ -227,10 +268,13 @@ void TNurbs::Interpolate(const array2Df& EdgeX, const array2Df& EdgeY, const arr
             TangentDirection(EdgeX[1][g], EdgeY[1][g], EdgeZ[1][g], Vec3d{QX[NU][l], QY[NU][l], QZ[NU][l]},
                              Vec3d{QX[NU - 1][l], QY[NU - 1][l], QZ[NU - 1][l]});
         const double len = LengthAlongU[l];
-        const Vec3d a = Scaled(len, t0);
-        const Vec3d b = Scaled(len, t1);
-        SolveRowU(l, dd, a.x, a.y, a.z, b.x, b.y, b.z);
+        d0[static_cast<std::size_t>(l)] = Scaled(len, t0);
+        dn[static_cast<std::size_t>(l)] = Scaled(len, t1);
     }
+    SolveRowsU(d0, dn);
+
+    // Every column of the intermediate net shares the v knots, so their steps are taken once.
+    CubicLineStepsOf(NV, VKnots, steps_, Basis, Left, Right);
 
     const int32_t c0 = 2 * Patch;
     const int32_t c1 = 2 * Patch + 1;
@@ -260,9 +304,8 @@ void TNurbs::Interpolate(const array2Df& EdgeX, const array2Df& EdgeY, const arr
                                           Vec3d{TempX[k][0], TempY[k][0], TempZ[k][0]});
         const Vec3d t1 = TangentDirection(g1.x, g1.y, g1.z, Vec3d{TempX[k][NV], TempY[k][NV], TempZ[k][NV]},
                                           Vec3d{TempX[k][NV - 1], TempY[k][NV - 1], TempZ[k][NV - 1]});
-        const Vec3d a = Scaled(len, t0);
-        const Vec3d b = Scaled(len, t1);
-        SolveColumnV(k, dd, a.x, a.y, a.z, b.x, b.y, b.z);
+        SolveCubicLine(steps_, VKnots, {TempX[k].data(), TempY[k].data(), TempZ[k].data()}, Scaled(len, t0),
+                       Scaled(len, t1), {PX[k].data(), PY[k].data(), PZ[k].data()});
     }
 }
 

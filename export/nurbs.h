@@ -2,7 +2,9 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
+#include "cubic_spline.h"
 #include "engine/model.h"
 
 namespace korvel {
@@ -31,12 +33,6 @@ public:
     void ParamsV();
     void KnotsU();
     void KnotsV();
-    // Interpolates u-line l into column l of the intermediate net, end derivatives already scaled.
-    void SolveRowU(int32_t l, array1Df& dd, double d0x, double d0y, double d0z, double dNx, double dNy,
-                   double dNz);
-    // Interpolates column k of the intermediate net into P[k][0..NV+2].
-    void SolveColumnV(int32_t k, array1Df& dd, double d0x, double d0y, double d0z, double dNx, double dNy,
-                      double dNz);
     // The whole surface fit; ParamsU must have run. The edge tables are indexed [0 or 1][column + Offset],
     // the cross tables [2 Patch or 2 Patch + 1][data row + 1]; the value 2.0 is free. Tables too small for
     // the data, fewer than two points in a direction, or a missing ParamsU throw ExportError.
@@ -60,8 +56,11 @@ public:
 private:
     // Throws unless every array is sized for the present NU and NV (SetSize ran after they were set).
     void RequireSized() const;
-    // Contiguous copies of one u-line and of its solution: the data runs across the rows of Q.
-    array1Df lineQ_[3], lineP_[3];
+    // Interpolates every u-line l into column l of the intermediate net, end derivatives d0[l] and dn[l]
+    // already scaled.
+    void SolveRowsU(const std::vector<Vec3d>& d0, const std::vector<Vec3d>& dn);
+    // The elimination steps of the lines being solved.
+    CubicLineSteps steps_;
 };
 
 }  // namespace korvel
