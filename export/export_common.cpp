@@ -20,13 +20,48 @@ void CheckSomethingLeft(const ModelState& m) {
                       "No file was written.");
 }
 
+namespace {
+
+constexpr std::array<uint64_t, 20> kPowersOf10 = [] {
+    std::array<uint64_t, 20> p{};
+    p[0] = 1;
+    for (std::size_t i = 1; i < p.size(); ++i) p[i] = p[i - 1] * 10;
+    return p;
+}();
+
+// "00" to "99" one after the other.
+constexpr std::array<char, 200> kDigitPairs = [] {
+    std::array<char, 200> t{};
+    for (std::size_t i = 0; i < 100; ++i) {
+        t[2 * i] = static_cast<char>('0' + i / 10);
+        t[2 * i + 1] = static_cast<char>('0' + i % 10);
+    }
+    return t;
+}();
+
+}  // namespace
+
+void WriteDigits(char* out, uint64_t v, int count) {
+    // Long numbers are split in halves first, so that the divisions of the two halves do not wait on each other.
+    if (count > 6) {
+        const int low = count / 2;
+        const uint64_t p = kPowersOf10[static_cast<std::size_t>(low)];
+        WriteDigits(out, v / p, count - low);
+        WriteDigits(out + (count - low), v % p, low);
+        return;
+    }
+    while (count >= 2) {
+        const uint64_t q = v / 100;
+        const std::size_t r = static_cast<std::size_t>(v - q * 100);
+        count -= 2;
+        out[count] = kDigitPairs[2 * r];
+        out[count + 1] = kDigitPairs[2 * r + 1];
+        v = q;
+    }
+    if (count == 1) out[0] = static_cast<char>('0' + v);
+}
+
 bool RoundScaled(double ax, int k, unsigned __int128& n) {
-    static constexpr std::array<uint64_t, 20> kPow10 = [] {
-        std::array<uint64_t, 20> p{};
-        p[0] = 1;
-        for (std::size_t i = 1; i < p.size(); ++i) p[i] = p[i - 1] * 10;
-        return p;
-    }();
     if (!(ax >= 0.0) || k < 0 || k > 22) return false;
     const uint64_t bits = std::bit_cast<uint64_t>(ax);
     const int biased = static_cast<int>(bits >> 52);
@@ -35,8 +70,8 @@ bool RoundScaled(double ax, int k, unsigned __int128& n) {
     if (shift < 0) return false;
     unsigned __int128 p = mantissa;
     const std::size_t k1 = static_cast<std::size_t>(std::min(k, 19));
-    p *= kPow10[k1];
-    p *= kPow10[static_cast<std::size_t>(k) - k1];  // below 2^53 x 10^22 < 2^127
+    p *= kPowersOf10[k1];
+    p *= kPowersOf10[static_cast<std::size_t>(k) - k1];  // below 2^53 x 10^22 < 2^127
     if (shift == 0) {
         n = p;
         return true;
@@ -54,21 +89,6 @@ bool RoundScaled(double ax, int k, unsigned __int128& n) {
     return true;
 }
 
-namespace {
-
-// Appends the decimal digits of v, exactly width of them (leading zeros kept) when width is given.
-void AppendDigits(std::string& out, uint64_t v, int width = 0) {
-    char text[24];
-    int n = 0;
-    do {
-        text[n++] = static_cast<char>('0' + v % 10);
-        v /= 10;
-    } while (v != 0 || n < width);
-    while (n > 0) out += text[--n];
-}
-
-}  // namespace
-
 void AppendReal(std::string& out, double x) {
     if (x == 0.0) {  // negative zero too
         out += "0.0";
@@ -80,16 +100,19 @@ void AppendReal(std::string& out, double x) {
     unsigned __int128 scaled = 0;
     if (RoundScaled(std::fabs(x), 13, scaled) && scaled < (static_cast<unsigned __int128>(1) << 64)) {
         const uint64_t v = static_cast<uint64_t>(scaled);
-        if (x < 0.0) out += '-';
-        AppendDigits(out, v / kScale);
-        out += '.';
-        uint64_t decimals = v % kScale;
-        int width = 13;
-        while (width > 1 && decimals % 10 == 0) {
-            decimals /= 10;
-            --width;
-        }
-        AppendDigits(out, decimals, width);
+        const uint64_t whole = v / kScale;
+        int wholeDigits = 1;
+        while (wholeDigits < 19 && whole >= kPowersOf10[static_cast<std::size_t>(wholeDigits)]) ++wholeDigits;
+        char text[40];
+        std::size_t n = 0;
+        if (x < 0.0) text[n++] = '-';
+        WriteDigits(text + n, whole, wholeDigits);
+        n += static_cast<std::size_t>(wholeDigits);
+        text[n++] = '.';
+        WriteDigits(text + n, v % kScale, 13);
+        n += 13;
+        while (text[n - 1] == '0' && text[n - 2] != '.') --n;  // one decimal always stays
+        out.append(text, n);
         return;
     }
     char buf[400];  // the largest double in fixed notation with 13 decimals fits comfortably

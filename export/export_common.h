@@ -35,6 +35,9 @@ void AppendReal(std::string& out, double x);
 // arithmetic; false when ax is too large or not a number. The writers' fast path to correctly rounded digits.
 bool RoundScaled(double ax, int k, unsigned __int128& n);
 
+// The count lowest decimal digits of v at out, leading zeros included (count <= 19).
+void WriteDigits(char* out, uint64_t v, int count);
+
 // A local date and time, as the platform clock gives it.
 struct LocalDateTime {
     int32_t Year = 2000;

@@ -218,14 +218,11 @@ std::size_t FastIgesRealChars(double value, char* out) {
         else break;
     }
     if (n < kLow || n >= 10 * static_cast<unsigned __int128>(kLow)) return 0;
-    uint64_t digits = static_cast<uint64_t>(n);
+    const uint64_t digits = static_cast<uint64_t>(n);
     std::size_t k = 0;
     if (value < 0.0) out[k++] = '-';
     char text[12];
-    for (int i = 11; i >= 0; --i) {
-        text[i] = static_cast<char>('0' + digits % 10);
-        digits /= 10;
-    }
+    WriteDigits(text, digits, 12);
     int last = 11;
     while (last > 1 && text[last] == '0') --last;  // one decimal always stays
     out[k++] = text[0];
