@@ -2,6 +2,7 @@
 #include "fitted_model.h"
 
 #include <cmath>
+#include <utility>
 
 #include "cubic_spline.h"
 #include "engine/tangents.h"
@@ -95,8 +96,10 @@ void LoadNet(TNurbs& f, int32_t nu, int32_t nv, PointAt point) {
     }
 }
 
-FittedSurface TakeSurface(const TNurbs& f, int32_t slot, const std::string& name) {
-    FittedSurface s{slot, name, f.Degree, f.NU, f.NV, f.PX, f.PY, f.PZ, f.UKnots, f.VKnots};
+// Moves the control net out of the fit (the fit sizes a new one for its next patch).
+FittedSurface TakeSurface(TNurbs& f, int32_t slot, const std::string& name) {
+    FittedSurface s{slot, name, f.Degree, f.NU, f.NV, std::move(f.PX), std::move(f.PY), std::move(f.PZ),
+                    f.UKnots, f.VKnots};
     CheckFitted("surface", name, AllFinite(s.PX, s.PY, s.PZ), s.UKnots, &s.VKnots, s.Degree);
     return s;
 }
@@ -134,7 +137,7 @@ std::vector<FittedSurface> FitModelSurfaces(const ModelState& m) {
         for (int32_t k = 0; k < 6; ++k) {
             if (!PatchWritten(m, k)) continue;
             const int32_t first = m.PatchFirst[k];
-            f.FreeArrays();
+            // The arrays of the previous patch are resized, not freed: every entry the fit reads it writes first.
             LoadNet(f, m.GridM, m.PatchLast[k] - first, scaledFrom(first));
             f.Interpolate(m.EdgeTangentX, m.EdgeTangentY, m.EdgeTangentZ, m.CurveTangentX, m.CurveTangentY,
                           m.CurveTangentZ, first, k);
