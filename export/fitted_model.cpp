@@ -130,9 +130,20 @@ std::vector<FittedSurface> FitModelSurfaces(const ModelState& m) {
                              scale.z * m.GridZ[i + 1][j + first]};
             };
         };
-        // One u parameterisation from the whole grid, shared by every patch so that they join.
-        LoadNet(f, m.GridM, m.GridN, scaledFrom(1));
-        f.ParamsU();
+        // One u parameterisation from the whole grid, shared by every patch so that they join; the grid is
+        // read row by row, not loaded.
+        f.Degree = 3;
+        f.NU = m.GridM;
+        f.NV = m.GridN;
+        const auto whole = scaledFrom(1);
+        f.ParamsUOfRows([&](int32_t i, array1Df& x, array1Df& y, array1Df& z) {
+            for (int32_t j = 0; j <= m.GridN; ++j) {
+                const Vec3d q = whole(i, j);
+                x[j] = q.x;
+                y[j] = q.y;
+                z[j] = q.z;
+            }
+        });
         int32_t patchNumber = 0;
         for (int32_t k = 0; k < 6; ++k) {
             if (!PatchWritten(m, k)) continue;

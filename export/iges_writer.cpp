@@ -208,8 +208,18 @@ void WriteOnes(ParamStream& emit, int64_t count) {
 std::size_t FastIgesRealChars(double value, char* out) {
     constexpr uint64_t kLow = 100000000000ULL;  // 10^11: twelve digits from here up to 10^12
     const double ax = std::fabs(value);
-    const int binary = static_cast<int>(std::bit_cast<uint64_t>(ax) >> 52) - 1023;
-    int e = binary * 30103 / 100000 - (binary < 0 ? 1 : 0);  // floor(log10 ax), or one less
+    // floor(log10 ax) from the nearest powers of ten; the rounding below settles any doubt at a boundary.
+    static constexpr std::array<double, 24> kPowers = [] {
+        std::array<double, 24> p{};
+        double v = 1e-12;
+        for (double& x : p) {
+            x = v;
+            v *= 10.0;
+        }
+        return p;
+    }();
+    if (!(ax >= kPowers[1] && ax < kPowers[23])) return 0;
+    int e = static_cast<int>(std::upper_bound(kPowers.begin(), kPowers.end(), ax) - kPowers.begin()) - 13;
     unsigned __int128 n = 0;
     for (int tries = 0; tries < 3; ++tries) {
         if (e < -11 || e > 11 || !RoundScaled(ax, 11 - e, n)) return 0;

@@ -2,6 +2,7 @@
 #include "nurbs.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <string>
 
@@ -133,17 +134,23 @@ void AverageParams(int32_t lines, int32_t n, Segment seg, array1Df& scratch, arr
     }
 }
 
-// AverageParams for the u parameters, whose lines are the columns j = 0..NV of rows that lie apart in
-// memory: the same sums in the same order, taken row by row. Segment k of column j joins rows k-1 and k.
-void AverageColumnParams(const array2Df& x, const array2Df& y, const array2Df& z, int32_t nu, int32_t nv,
-                         array1Df& params) {
+// AverageParams for the u parameters, whose lines are the columns j = 0..nv of rows that lie apart in
+// memory: the same sums in the same order, taken row by row. Segment k of column j joins rows k-1 and k;
+// rowAt(k) gives the coordinates of row k and is asked for the rows in order, twice.
+template <class RowAt>
+void AverageColumnParams(int32_t nu, int32_t nv, RowAt rowAt, array1Df& params) {
     const std::size_t columns = static_cast<std::size_t>(nv) + 1;
     array1Df total(columns, 0.0), run(columns, 0.0), segment(columns);
+    std::array<const double*, 3> previous = rowAt(0);
     const auto segments = [&](int32_t k) {
+        const std::array<const double*, 3> row = rowAt(k);
         for (std::size_t j = 0; j < columns; ++j) {
-            const int32_t c = static_cast<int32_t>(j);
-            segment[j] = Distance(x, y, z, k, c, k - 1, c);
+            const double dx = row[0][j] - previous[0][j];
+            const double dy = row[1][j] - previous[1][j];
+            const double dz = row[2][j] - previous[2][j];
+            segment[j] = std::sqrt(dx * dx + dy * dy + dz * dz);
         }
+        previous = row;
     };
     for (int32_t k = 1; k <= nu; ++k) {
         segments(k);
@@ -154,6 +161,7 @@ void AverageColumnParams(const array2Df& x, const array2Df& y, const array2Df& z
     for (int32_t i = 1; i <= nu - 1; ++i) params[i] = 0.0;
     int32_t count = nv + 1;
     for (std::size_t j = 0; j < columns; ++j) count -= total[j] < kShortLine ? 1 : 0;
+    previous = rowAt(0);
     for (int32_t k = 1; k <= nu - 1; ++k) {
         segments(k);
         for (std::size_t j = 0; j < columns; ++j) {
@@ -183,7 +191,29 @@ void TNurbs::RequireSized() const {
 
 void TNurbs::ParamsU() {
     RequireSized();
-    AverageColumnParams(QX, QY, QZ, NU, NV, UParams);
+    AverageColumnParams(
+        NU, NV, [&](int32_t k) { return std::array<const double*, 3>{QX[k].data(), QY[k].data(), QZ[k].data()}; },
+        UParams);
+    KnotsU();
+}
+
+void TNurbs::ParamsUOfRows(const NetRow& row) {
+    if (Degree < 1 || NU < 0 || NV < 0) throw ExportError("Internal error: a surface fit was sized with a negative count.");
+    const std::size_t nu = static_cast<std::size_t>(NU);
+    const std::size_t nv = static_cast<std::size_t>(NV);
+    UParams.resize(nu + 1);
+    UKnots.resize(nu + static_cast<std::size_t>(Degree) + 4);
+    // Two rows at a time are all the parameters need.
+    std::array<array1Df, 6> rows;
+    for (array1Df& r : rows) r.resize(nv + 1);
+    AverageColumnParams(
+        NU, NV,
+        [&](int32_t k) {
+            array1Df* xyz = &rows[static_cast<std::size_t>(k % 2) * 3];
+            row(k, xyz[0], xyz[1], xyz[2]);
+            return std::array<const double*, 3>{xyz[0].data(), xyz[1].data(), xyz[2].data()};
+        },
+        UParams);
     KnotsU();
 }
 

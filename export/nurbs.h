@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "cubic_spline.h"
@@ -29,6 +30,11 @@ public:
     void SetSize();
     // UParams averaged over the u-lines, then KnotsU.
     void ParamsU();
+    // Fills x, y and z with the points of row i (j = 0..NV) of a net.
+    using NetRow = std::function<void(int32_t i, array1Df& x, array1Df& y, array1Df& z)>;
+    // ParamsU of the net of rows 0..NU that row gives, without loading it into Q (only Degree, NU and NV
+    // need to be set): the u parameters of a whole grid that its patches then share.
+    void ParamsUOfRows(const NetRow& row);
     // LengthAlongU, LengthAlongV and VParams averaged over the v-lines.
     void ParamsV();
     void KnotsU();
