@@ -40,6 +40,8 @@ void ResetDerivedState(ModelState& m, bool solid) {
                                         &ModelState::CurveTangentY, &ModelState::CurveTangentZ}) {
             fresh.*a = std::move(m.*a);
         }
+        // So is the triangle list's: the mesh step writes every triangle it keeps (TriangleLast is -1 until then).
+        fresh.Triangles = std::move(m.Triangles);
     }
     m = std::move(fresh);
 }
@@ -95,10 +97,8 @@ void BuildModel(ModelState& m, const BuildInputs& in, Canvas& canvas, std::strin
     CheckBuildInputs(m, in, canvas);  // a rejected build leaves the previous model as it was
     ResetDerivedState(m, in.Act3D || in.ActCutSec);
     CleanupOnExit cleanup(m);
-    // The triangle list keeps its memory (and, until the mesh step overwrites it, its old contents) for
-    // the mesh of this build; a failing build frees it.
+    // The triangle list keeps its memory for the mesh of this build; a failing build frees it.
     FreeWorkArrays(m, 1);
-    m.TriangleLast = -1;
 
     m.SetGridN(RoundCountUp(in.nX, 8));
     m.SetGridM(RoundCountUp(in.mYZ, 4));

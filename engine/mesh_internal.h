@@ -69,7 +69,7 @@ CutPlacement NormalizeGrid(ModelState& m, int32_t sign, const std::array<int32_t
 
 // Two triangles per grid quad, diagonals in a chequerboard, collapsed triangles skipped. The summary,
 // when given, takes the list as it is written.
-void TriangulateGrid(ModelState& m, ListSummary* summary);
+void TriangulateGrid(ModelState& m, ListSummary* summary = nullptr);
 
 // Cuts the triangle list by a plane, keeping the low side (keep) or the high side, and caps the cut.
 // The result goes to TempTriangles with count its last index; an empty list returns at once.
