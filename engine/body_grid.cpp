@@ -69,15 +69,44 @@ public:
     explicit RingFactors(int32_t columns)
         : rho_(static_cast<std::size_t>(columns) + 2, -1.0), f_(static_cast<std::size_t>(columns) + 2, 0.0) {}
 
-    double Get(int32_t j, int32_t mirror, double a, double rho, double e) {
-        const double F = mirror < j && rho_[mirror] == rho ? f_[mirror] : MeridianRingFactor(a, rho, e);
+    double Get(int32_t j, int32_t mirror, double a, double rho, double e) { return Get(j, &mirror, 1, a, rho, e); }
+
+    // The same with several columns that may share rho: any of them this row has already reached.
+    double Get(int32_t j, const int32_t* candidates, int count, double a, double rho, double e) {
+        for (int c = 0; c < count; ++c) {
+            const int32_t k = candidates[c];
+            if (k < j && rho_[k] == rho) return Keep(j, rho, f_[k]);
+        }
+        return Keep(j, rho, MeridianRingFactor(a, rho, e));
+    }
+
+private:
+    double Keep(int32_t j, double rho, double F) {
         rho_[j] = rho;
         f_[j] = F;
         return F;
     }
 
-private:
     std::vector<double> rho_, f_;
+};
+
+// For every column j of a full ring of n intervals, the columns whose ring angles are images of j's under
+// the ring's symmetries (n a multiple of 8: the table is built symmetric, so their sines and cosines agree
+// up to sign and order, and with equal radius factors so do their rho); otherwise just the mirror column.
+struct RingImages {
+    std::vector<std::array<int32_t, 7>> columns;
+    int32_t count = 1;
+
+    explicit RingImages(int32_t n) : columns(static_cast<std::size_t>(n) + 2) {
+        count = n % 8 == 0 ? 7 : 1;
+        const int32_t q = n / 4;
+        for (int32_t j = 1; j <= n + 1; ++j) {
+            const int32_t k = j - 1;
+            const int32_t images[7] = {n - k, 2 * q - k, 2 * q + k, q - k, q + k, 3 * q - k, 3 * q + k};
+            std::array<int32_t, 7>& out = columns[static_cast<std::size_t>(j)];
+            for (std::size_t c = 0; c < 7; ++c) out[c] = (images[c] % n + n) % n + 1;
+        }
+    }
 };
 
 void CheckCounts(const ModelState& m) {
@@ -148,6 +177,7 @@ void BuildBody(ModelState& m, bool vs, double x0, double Tea, double Lea, double
     const double KZ = (1.0 - 1.0 / law.g()) * fZ * nm;
     SetEndRows(m, N + 1);
     RingFactors factors(N);
+    const RingImages images(N);
 
     for (int32_t i = 2; i <= M; ++i) {
         const auto [s, a, e] = law.At(m, i);
@@ -160,7 +190,8 @@ void BuildBody(ModelState& m, bool vs, double x0, double Tea, double Lea, double
             const double u = b * m.RingCos[j - 1];
             const double r = j <= N / 2 ? rc1 : rc2;
             const double t = r * (1.0 - x0) * s * m.RingSin[j - 1];
-            const double F = factors.Get(j, N + 2 - j, a, std::sqrt(u * u + t * t), e);
+            const double F = factors.Get(j, images.columns[static_cast<std::size_t>(j)].data(), images.count, a,
+                                         std::sqrt(u * u + t * t), e);
             SetGridPoint(m, i, j, X, KY * u * F, KZ * t * F);
         }
     }

@@ -136,17 +136,20 @@ void TriangulateGrid(ModelState& m, ListSummary* summary) {
         return;
     }
     // The list keeps its memory and its contents from one build to the next (a slider move rebuilds at
-    // the same size, so nothing needs clearing first), unless this build needs far less of it.
+    // the same size, so nothing needs clearing first), unless this build needs far less of it. A list
+    // that must grow grows row by row, so the new entries are cleared in the cache just before they are written.
     const std::size_t most = 2 * At(m.GridM) * At(m.GridN);
+    const std::size_t perRow = 2 * At(m.GridN);
     if (m.Triangles.capacity() > 2 * most) arrayOfT3p().swap(m.Triangles);
     if (m.Triangles.capacity() < most) {
         m.Triangles.reserve(most);
         AdviseLargePages(m.Triangles.data(), most * sizeof(T3p));
     }
-    m.Triangles.resize(most);
-    T3p* const first = m.Triangles.data();
+    T3p* const first = m.Triangles.data();  // the capacity suffices: no step below moves the list
     T3p* out = first;
     for (int32_t i = 1; i <= m.GridM; ++i) {
+        const std::size_t written = static_cast<std::size_t>(out - first);
+        if (m.Triangles.size() < written + perRow) m.Triangles.resize(written + perRow);
         const array1Df& x0 = m.GridX[At(i)];
         const array1Df& y0 = m.GridY[At(i)];
         const array1Df& z0 = m.GridZ[At(i)];
