@@ -29,8 +29,9 @@ constexpr std::array<uint64_t, 20> kPowersOf10 = [] {
     return p;
 }();
 
-// "00" to "99" one after the other.
-constexpr std::array<char, 200> kDigitPairs = [] {
+}  // namespace
+
+const std::array<char, 200> kDigitPairs = [] {
     std::array<char, 200> t{};
     for (std::size_t i = 0; i < 100; ++i) {
         t[2 * i] = static_cast<char>('0' + i / 10);
@@ -38,8 +39,6 @@ constexpr std::array<char, 200> kDigitPairs = [] {
     }
     return t;
 }();
-
-}  // namespace
 
 namespace {
 
@@ -116,10 +115,11 @@ void AppendReal(std::string& out, double x) {
         char text[40];
         std::size_t n = 0;
         if (x < 0.0) text[n++] = '-';
-        WriteDigits(text + n, whole, wholeDigits);
+        if (whole < 10) text[n] = static_cast<char>('0' + whole);
+        else WriteDigits(text + n, whole, wholeDigits);
         n += static_cast<std::size_t>(wholeDigits);
         text[n++] = '.';
-        WriteDigits(text + n, v % kScale, 13);
+        WriteFixedDigits<13>(text + n, v % kScale);
         n += 13;
         while (text[n - 1] == '0' && text[n - 2] != '.') --n;  // one decimal always stays
         out.append(text, n);

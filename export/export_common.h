@@ -38,6 +38,27 @@ bool RoundScaled(double ax, int k, unsigned __int128& n);
 // The count lowest decimal digits of v at out, leading zeros included (count <= 19).
 void WriteDigits(char* out, uint64_t v, int count);
 
+// "00" to "99" one after the other.
+extern const std::array<char, 200> kDigitPairs;
+
+// WriteDigits for a count known when compiling: every division is by a constant and nothing branches.
+template <int Count>
+inline void WriteFixedDigits(char* out, uint64_t v) {
+    if constexpr (Count > 8) {
+        WriteFixedDigits<Count - 8>(out, v / 100000000);
+        const uint32_t low = static_cast<uint32_t>(v % 100000000);
+        WriteFixedDigits<4>(out + (Count - 8), low / 10000);
+        WriteFixedDigits<4>(out + (Count - 4), low % 10000);
+    } else if constexpr (Count >= 2) {
+        const std::size_t r = static_cast<std::size_t>(v % 100);
+        out[Count - 2] = kDigitPairs[2 * r];
+        out[Count - 1] = kDigitPairs[2 * r + 1];
+        WriteFixedDigits<Count - 2>(out, v / 100);
+    } else if constexpr (Count == 1) {
+        out[0] = static_cast<char>('0' + v);
+    }
+}
+
 // A local date and time, as the platform clock gives it.
 struct LocalDateTime {
     int32_t Year = 2000;

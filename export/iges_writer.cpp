@@ -232,7 +232,7 @@ std::size_t FastIgesRealChars(double value, char* out) {
     std::size_t k = 0;
     if (value < 0.0) out[k++] = '-';
     char text[12];
-    WriteDigits(text, digits, 12);
+    WriteFixedDigits<12>(text, digits);
     int last = 11;
     while (last > 1 && text[last] == '0') --last;  // one decimal always stays
     out[k++] = text[0];

@@ -77,7 +77,13 @@ public:
         pending_ = Ref(last_) + text;
         return last_;
     }
-    void Add(const std::string& piece) { pending_ += piece; }
+    void Add(std::string_view piece) { pending_ += piece; }
+    // Adds "#id" without a temporary text.
+    void AddRef(int32_t id) {
+        char text[16];
+        text[0] = '#';
+        pending_.append(text, static_cast<std::size_t>(std::to_chars(text + 1, text + sizeof text, id).ptr - text));
+    }
     void Check() { StepFlushLine(f_, pending_); }
     // Ends a wrapped record: the rest goes out as its last line whatever its length.
     void End(const std::string& piece) {
@@ -140,7 +146,7 @@ int32_t WriteCurve(StepRecords& r, const std::string& name, int32_t degree, cons
                    const array1Df& knots, bool reversed) {
     const int32_t id = r.Begin("=B_SPLINE_CURVE_WITH_KNOTS('" + name + "'," + std::to_string(degree) + ",(");
     for (std::size_t i = 0; i < points.size(); ++i) {
-        r.Add(Ref(points[i]));
+        r.AddRef(points[i]);
         if (i + 1 < points.size()) r.Add(",");
         r.Check();
     }
@@ -236,10 +242,8 @@ struct FaceIds {
     int32_t Vertex[8] = {0, 0, 0, 0, 0, 0, 0, 0};
 };
 
-// Whether the side of the control net at u = fixed (alongV) or v = fixed (along u) is one point. A grid row
-// or column that collapses (a pole, a closed edge) comes out of the fit a few units in the last place
-// apart, so the side counts as one point within a millionth of a millionth of the net's extent.
-bool CollapsedSide(const FittedSurface& s, bool alongV, int32_t fixed) {
+// The largest extent of the control net along an axis.
+double NetExtent(const FittedSurface& s) {
     const int32_t nu = s.NU + 2;
     const int32_t nv = s.NV + 2;
     double lo[3] = {s.PX[0][0], s.PY[0][0], s.PZ[0][0]};
@@ -253,7 +257,15 @@ bool CollapsedSide(const FittedSurface& s, bool alongV, int32_t fixed) {
             }
         }
     }
-    const double extent = std::fmax(hi[0] - lo[0], std::fmax(hi[1] - lo[1], hi[2] - lo[2]));
+    return std::fmax(hi[0] - lo[0], std::fmax(hi[1] - lo[1], hi[2] - lo[2]));
+}
+
+// Whether the side of the control net at u = fixed (alongV) or v = fixed (along u) is one point. A grid row
+// or column that collapses (a pole, a closed edge) comes out of the fit a few units in the last place
+// apart, so the side counts as one point within a millionth of a millionth of the net's extent.
+bool CollapsedSide(const FittedSurface& s, double extent, bool alongV, int32_t fixed) {
+    const int32_t nu = s.NU + 2;
+    const int32_t nv = s.NV + 2;
     const double tolerance = 1e-12 * extent;
     const int32_t u0 = alongV ? fixed : 0;
     const int32_t v0 = alongV ? 0 : fixed;
@@ -273,8 +285,9 @@ FaceIds WriteFaceGeometry(StepRecords& r, const FittedSurface& s) {
     const int32_t nv = s.NV + 2;
     // Sides in edge order: v = 0, u = end, v = end, u = 0. A collapsed side is written as the one point it
     // stands for, so that the edges meeting there end on exactly the same place.
-    const bool collapsed[4] = {CollapsedSide(s, false, 0), CollapsedSide(s, true, nu), CollapsedSide(s, false, nv),
-                               CollapsedSide(s, true, 0)};
+    const double extent = NetExtent(s);
+    const bool collapsed[4] = {CollapsedSide(s, extent, false, 0), CollapsedSide(s, extent, true, nu),
+                               CollapsedSide(s, extent, false, nv), CollapsedSide(s, extent, true, 0)};
     const int32_t first = r.Next();
     std::string text;
     for (int32_t u = 0; u <= nu; ++u) {
@@ -293,7 +306,7 @@ FaceIds WriteFaceGeometry(StepRecords& r, const FittedSurface& s) {
     for (int32_t u = 0; u <= nu; ++u) {
         r.Add("(");
         for (int32_t v = 0; v <= nv; ++v) {
-            r.Add(Ref(P(u, v)));
+            r.AddRef(P(u, v));
             if (v < nv) r.Add(",");
             r.Check();
         }
