@@ -62,14 +62,21 @@ public:
     int32_t Next() const { return last_ + 1; }
     // Writes "#id" followed by text and returns the id.
     int32_t Write(std::string_view text) {
-        ++last_;
-        line_.assign(1, '#');
-        char id[16];
-        line_.append(id, static_cast<std::size_t>(std::to_chars(id, id + sizeof id, last_).ptr - id));
+        StartLine();
         line_ += text;
-        line_ += '\n';
-        f_.Write(line_);
-        return last_;
+        return EndLine();
+    }
+    // Writes a point record.
+    int32_t WritePoint(double x, double y, double z) {
+        StartLine();
+        line_ += "=CARTESIAN_POINT('',(";
+        AppendReal(line_, x);
+        line_ += ',';
+        AppendReal(line_, y);
+        line_ += ',';
+        AppendReal(line_, z);
+        line_ += "));";
+        return EndLine();
     }
     // Starts a wrapped record: the pending text begins with its id and opening piece.
     int32_t Begin(const std::string& text) {
@@ -97,6 +104,19 @@ private:
     int32_t last_ = 0;
     std::string pending_;
     std::string line_;  // one written record, its memory reused
+
+    // "#id" of the next record begins line_.
+    void StartLine() {
+        ++last_;
+        line_.assign(1, '#');
+        char id[16];
+        line_.append(id, static_cast<std::size_t>(std::to_chars(id, id + sizeof id, last_).ptr - id));
+    }
+    int32_t EndLine() {
+        line_ += '\n';
+        f_.Write(line_);
+        return last_;
+    }
 };
 
 // The run lengths of a clamped knot vector, checked for wrapping after every step; returns the number
@@ -160,18 +180,6 @@ int32_t WriteCurve(StepRecords& r, const std::string& name, int32_t degree, cons
     AddKnotValues(r, knots, runs, reversed);
     r.End("),.UNSPECIFIED.);");
     return id;
-}
-
-// The text after the id of a point record, in text (its memory reused from point to point).
-const std::string& PointRecord(double x, double y, double z, std::string& text) {
-    text.assign("=CARTESIAN_POINT('',(");
-    AppendReal(text, x);
-    text += ',';
-    AppendReal(text, y);
-    text += ',';
-    AppendReal(text, z);
-    text += "));";
-    return text;
 }
 
 void WriteHeader(OutputFile& f, const std::string& fileName, const ExportClock& clock) {
@@ -289,14 +297,13 @@ FaceIds WriteFaceGeometry(StepRecords& r, const FittedSurface& s) {
     const bool collapsed[4] = {CollapsedSide(s, extent, false, 0), CollapsedSide(s, extent, true, nu),
                                CollapsedSide(s, extent, false, nv), CollapsedSide(s, extent, true, 0)};
     const int32_t first = r.Next();
-    std::string text;
     for (int32_t u = 0; u <= nu; ++u) {
         for (int32_t v = 0; v <= nv; ++v) {
             int32_t pu = u;
             int32_t pv = v;
             if ((u == 0 && collapsed[3]) || (u == nu && collapsed[1])) pv = 0;
             if ((v == 0 && collapsed[0]) || (v == nv && collapsed[2])) pu = 0;
-            r.Write(PointRecord(s.PX[pu][pv], s.PY[pu][pv], s.PZ[pu][pv], text));
+            r.WritePoint(s.PX[pu][pv], s.PY[pu][pv], s.PZ[pu][pv]);
         }
     }
     const auto P = [&](int32_t u, int32_t v) { return first + u * (nv + 1) + v; };
@@ -496,10 +503,9 @@ void ExportStepCurves(const ModelState& m, const AirfoilOptions& options, const 
     for (int32_t k = 0; k < 2; ++k) {
         const FittedCurve& c = curves[k];
         std::vector<int32_t> pts;
-        std::string text;
         for (int32_t i = 0; i <= c.N + 2; ++i) {
-            pts.push_back(options.AirfoilXZPlane ? r.Write(PointRecord(c.PX[i], c.PZ[i], c.PY[i], text))
-                                                 : r.Write(PointRecord(c.PX[i], c.PY[i], c.PZ[i], text)));
+            pts.push_back(options.AirfoilXZPlane ? r.WritePoint(c.PX[i], c.PZ[i], c.PY[i])
+                                                 : r.WritePoint(c.PX[i], c.PY[i], c.PZ[i]));
         }
         curveIds[k] = WriteCurve(r, c.Name, c.Degree, pts, c.Knots, false);
     }
