@@ -1,6 +1,8 @@
 // panel_solver.cpp — the wind tunnel's doublet panel method: influence fill, elimination, pressures, lift.
 #include "panel_solver.h"
 
+#include "worker_pool.h"
+
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
@@ -8,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <new>
 #include <numbers>
 #include <stdexcept>
@@ -124,6 +127,19 @@ struct Lanes2 {
 // The elimination's blocking (see Eliminate).
 constexpr std::size_t kBlock = 32;  // pivots per block
 constexpr std::size_t kTile = 128;  // columns per tile: the block's packed pivot rows take 32 KiB
+
+// One block's update of the rows below it, shared out among threads by rows (see Kernels::UpdateBelow).
+struct BelowJob {
+    double* A;
+    std::size_t n, stride;
+    std::size_t k0, kEnd;      // the block's pivots
+    std::size_t below;         // the stride of P's columns
+    std::size_t participants;  // threads sharing the rows below
+    double* P;                 // the block's columns of the rows below, column by column
+    double* packs;             // kBlock x kTile doubles per thread
+};
+// Fewer rows than this per task cost more to hand over than they save.
+constexpr std::size_t kRowsPerTask = 32;
 
 // Every kernel, written once for a width W. Each member is forced inline so that it is compiled for
 // the instruction set of the entry point that uses it.
@@ -332,15 +348,83 @@ struct Kernels {
         }
     }
 
-    static KORVEL_INLINE void Eliminate(double* A, std::size_t n, std::size_t stride) {
+    // The rows below block k0..kEnd-1 that participant p owns: their factors, then the product with the
+    // block's pivot rows. The rows go out in groups of kPad, dealt round the participants in the same way
+    // from every block on, so that each thread keeps its rows in its own cache. Every element gets the
+    // same operations in the same order whichever participant computes it.
+    static KORVEL_INLINE void UpdateBelow(const BelowJob& job, std::size_t p) {
+        double* A = job.A;
+        const std::size_t n = job.n, stride = job.stride, k0 = job.k0, kEnd = job.kEnd, below = job.below;
+        const std::size_t count = kEnd - k0;
+        const double* u0 = A + k0 * stride;
+        double* P = job.P;
+        const std::size_t m = n - kEnd;
+        const std::size_t mPad = RoundUp(m, kLanes);
+        const std::size_t first = (p + job.participants - kEnd / kPad % job.participants) % job.participants;
+        const std::size_t step = job.participants * kPad;
+        // Factors of all the participant's rows at once, a vector of rows at a time.
+        for (std::size_t from = first * kPad; from < mPad; from += step) {
+            const std::size_t to = std::min(from + kPad, mPad);
+            for (std::size_t c = 0; c < count; ++c) {
+                double* col = P + c * below;
+                for (std::size_t r = from; r < to; ++r) col[r] = r < m ? A[(kEnd + r) * stride + k0 + c] : 0.0;
+            }
+            for (std::size_t c = 0; c < count; ++c) {
+                const double* pivotRow = u0 + c * stride;
+                const Vd pivot = Splat(pivotRow[k0 + c]);
+                double* fcol = P + c * below;
+                for (std::size_t r = from; r < to; r += kLanes) {
+                    const Vd f = Load(fcol + r) / pivot;
+                    Store(fcol + r, f);
+                    for (std::size_t j = c + 1; j < count; ++j) {
+                        double* col = P + j * below;
+                        Store(col + r, Load(col + r) - f * pivotRow[k0 + j]);
+                    }
+                }
+            }
+            for (std::size_t c = 0; c < count; ++c) {
+                const double* fcol = P + c * below;
+                for (std::size_t r = from; r < std::min(to, m); ++r) A[(kEnd + r) * stride + k0 + c] = fcol[r];
+            }
+        }
+        // Then the product, one column tile at a time, kRows rows at a time.
+        constexpr std::size_t kRows = 4;
+        static_assert(kPad % kRows == 0);
+        double* pack = job.packs + p * kBlock * kTile;
+        for (std::size_t c0 = kEnd; c0 < stride; c0 += kTile) {
+            const std::size_t width = std::min(kTile, stride - c0);
+            for (std::size_t k = 0; k < count; ++k)
+                std::memcpy(pack + k * kTile, u0 + k * stride + c0, width * sizeof(double));
+            for (std::size_t from = first * kPad; from < m; from += step) {
+                const std::size_t end = kEnd + std::min(from + kPad, m);
+                std::size_t i = kEnd + from;
+                for (; i + kRows <= end; i += kRows) {
+                    double* rows[kRows];
+                    const double* f[kRows];
+                    for (std::size_t r = 0; r < kRows; ++r) {
+                        rows[r] = A + (i + r) * stride;
+                        f[r] = rows[r] + k0;
+                    }
+                    UpdateRows<kRows>(rows, f, pack, count, c0, width);
+                }
+                for (; i < end; ++i) {
+                    double* rows[1] = {A + i * stride};
+                    const double* f[1] = {rows[0] + k0};
+                    UpdateRows<1>(rows, f, pack, count, c0, width);
+                }
+            }
+        }
+    }
+
+    // update(job, p, p) is UpdateBelow compiled for this width: the pool's threads run it.
+    static KORVEL_INLINE void Eliminate(double* A, std::size_t n, std::size_t stride, std::size_t threads,
+                                        Task update) {
         const std::size_t below = RoundUp(n, kPad);
-        AlignedArray panelStore(kBlock * below);  // block columns of the rows below, column by column
-        AlignedArray packStore(kBlock * kTile);   // one tile of the block's pivot rows
-        double* P = panelStore.data();
-        double* pack = packStore.data();
+        AlignedArray panelStore(kBlock * below);            // block columns of the rows below, column by column
+        AlignedArray packStore(threads * kBlock * kTile);  // one tile of the block's pivot rows per thread
+        BelowJob job{A, n, stride, 0, 0, below, 1, panelStore.data(), packStore.data()};
         for (std::size_t k0 = 0; k0 + 1 < n; k0 += kBlock) {
             const std::size_t kEnd = std::min(k0 + kBlock, n - 1);  // pivots k0..kEnd-1
-            const std::size_t count = kEnd - k0;
             const double* u0 = A + k0 * stride;
             // The block's own rows: each is complete before the next one serves as a pivot row.
             for (std::size_t i = k0 + 1; i < kEnd; ++i) {
@@ -354,53 +438,13 @@ struct Kernels {
                 }
                 SweepSome(row, u0, stride, f, i - k0, kEnd, stride);
             }
-            // The rows below: factors of all of them at once, a vector of rows at a time.
+            // The rows below, shared among as many threads as have kRowsPerTask rows each.
             const std::size_t m = n - kEnd;
-            const std::size_t mPad = RoundUp(m, kLanes);
-            for (std::size_t c = 0; c < count; ++c) {
-                double* col = P + c * below;
-                for (std::size_t r = 0; r < m; ++r) col[r] = A[(kEnd + r) * stride + k0 + c];
-                for (std::size_t r = m; r < mPad; ++r) col[r] = 0.0;
-            }
-            for (std::size_t c = 0; c < count; ++c) {
-                const double* pivotRow = u0 + c * stride;
-                const Vd pivot = Splat(pivotRow[k0 + c]);
-                double* fcol = P + c * below;
-                for (std::size_t r = 0; r < mPad; r += kLanes) {
-                    const Vd f = Load(fcol + r) / pivot;
-                    Store(fcol + r, f);
-                    for (std::size_t j = c + 1; j < count; ++j) {
-                        double* col = P + j * below;
-                        Store(col + r, Load(col + r) - f * pivotRow[k0 + j]);
-                    }
-                }
-            }
-            for (std::size_t c = 0; c < count; ++c) {
-                const double* fcol = P + c * below;
-                for (std::size_t r = 0; r < m; ++r) A[(kEnd + r) * stride + k0 + c] = fcol[r];
-            }
-            // Then the product, one column tile at a time, kRows rows at a time.
-            constexpr std::size_t kRows = 4;
-            for (std::size_t c0 = kEnd; c0 < stride; c0 += kTile) {
-                const std::size_t width = std::min(kTile, stride - c0);
-                for (std::size_t k = 0; k < count; ++k)
-                    std::memcpy(pack + k * kTile, u0 + k * stride + c0, width * sizeof(double));
-                std::size_t i = kEnd;
-                for (; i + kRows <= n; i += kRows) {
-                    double* rows[kRows];
-                    const double* f[kRows];
-                    for (std::size_t r = 0; r < kRows; ++r) {
-                        rows[r] = A + (i + r) * stride;
-                        f[r] = rows[r] + k0;
-                    }
-                    UpdateRows<kRows>(rows, f, pack, count, c0, width);
-                }
-                for (; i < n; ++i) {
-                    double* rows[1] = {A + i * stride};
-                    const double* f[1] = {rows[0] + k0};
-                    UpdateRows<1>(rows, f, pack, count, c0, width);
-                }
-            }
+            job.k0 = k0;
+            job.kEnd = kEnd;
+            job.participants = std::clamp<std::size_t>(m / kRowsPerTask, 1, threads);
+            if (job.participants == 1) UpdateBelow(job, 0);
+            else RunTasks(job.participants, job.participants, update, &job);
         }
     }
 };
@@ -411,7 +455,7 @@ struct Kernels {
 struct KernelSet {
     void (*nodeTerms)(const Contour&, double, double, RowScratch&);
     void (*panelTerms)(const Contour&, const AtanBins&, RowScratch&);
-    void (*eliminate)(double*, std::size_t, std::size_t);
+    void (*eliminate)(double*, std::size_t, std::size_t, std::size_t);
     void (*atan2Lanes)(const double*, const double*, double*, std::size_t, const AtanBins&);
     void (*logLanes)(const double*, double*, std::size_t);
 };
@@ -423,8 +467,11 @@ struct KernelSet {
     Target void Name##PanelTerms(const Contour& c, const AtanBins& bins, RowScratch& s) {                    \
         Kernels<Width>::PanelTerms(c, bins, s);                                                              \
     }                                                                                                        \
-    Target void Name##Eliminate(double* A, std::size_t n, std::size_t stride) {                              \
-        Kernels<Width>::Eliminate(A, n, stride);                                                             \
+    Target void Name##UpdateBelow(void* job, std::size_t p, std::size_t) {                                   \
+        Kernels<Width>::UpdateBelow(*static_cast<const BelowJob*>(job), p);                                  \
+    }                                                                                                        \
+    Target void Name##Eliminate(double* A, std::size_t n, std::size_t stride, std::size_t threads) {         \
+        Kernels<Width>::Eliminate(A, n, stride, threads, Name##UpdateBelow);                                 \
     }                                                                                                        \
     Target void Name##Atan2Lanes(const double* y, const double* x, double* out, std::size_t count,          \
                                  const AtanBins& bins) {                                                     \
@@ -464,6 +511,11 @@ void EliminateTextbook(double* A, std::size_t n, std::size_t stride) {
     }
 }
 
+// Sections of fewer panels than this are solved on the calling thread alone: below it, handing rows to
+// other threads costs about what it saves.
+constexpr std::size_t kThreadedPanels = 200;
+std::size_t ThreadsFor(std::size_t rows) { return rows > kThreadedPanels ? WorkerThreads() : 1; }
+
 // Angle of (x, y) in [0, 2 pi): the library's atan2 plus a full turn when y is negative.
 double TurnAngle(double y, double x) {
     double a = std::atan2(y, x);
@@ -480,13 +532,13 @@ void BuildAndSolve(const ModelState& m, std::size_t ns, const KernelSet& kernels
     const std::size_t rhsSin = n + 1;
     const std::size_t stride = RoundUp(n + 2, kPad);
     const Contour c(m, ns);
-    RowScratch s(c);
     const AtanBins bins;
     AlignedArray matrix(n * stride);
     double* A = matrix.data();
 
     // Row of the trailing edge, F = (1, 0): the two panels that end there are left out.
     {
+        RowScratch s(c);
         kernels.nodeTerms(c, 1.0, 0.0, s);
         kernels.panelTerms(c, bins, s);
         s.T[0] = s.E[0] = s.T[ns - 1] = s.E[ns - 1] = 0.0;
@@ -497,25 +549,35 @@ void BuildAndSolve(const ModelState& m, std::size_t ns, const KernelSet& kernels
         row[rhsCos] = -kTwoPi;
         row[rhsSin] = 0.0;
     }
-    // Rows of the nodes 2..NS: F = the node; the two panels meeting there are left out.
-    for (std::size_t r = 1; r < ns; ++r) {
-        const double xr = c.X[r];
-        const double yr = c.Y[r];
-        kernels.nodeTerms(c, xr, yr, s);
-        kernels.panelTerms(c, bins, s);
-        s.T[r - 1] = s.E[r - 1] = s.T[r] = s.E[r] = 0.0;
-        double* row = A + r * stride;
-        const double w = TurnAngle(yr, xr - 1.0) - kPi;  // the node's angle around the trailing edge
-        row[0] = w + (s.T[0] - s.E[0]);
-        for (std::size_t j = 1; j < ns; ++j) row[j] = s.E[j - 1] + (s.T[j] - s.E[j]);
-        row[ns] = -w + s.E[ns - 1];
-        const double ux = xr - c.X[r + 1], uy = yr - c.Y[r + 1];
-        const double vx = xr - c.X[r - 1], vy = yr - c.Y[r - 1];
-        const double beta = TurnAngle(uy * vx - ux * vy, ux * vx + uy * vy);  // interior angle at the node
-        row[r] = beta - kTwoPi;
-        row[rhsCos] = -kTwoPi * xr;
-        row[rhsSin] = -kTwoPi * yr;
-    }
+    // Rows of the nodes 2..NS: F = the node; the two panels meeting there are left out. Each row is
+    // computed alone, so tasks take runs of rows, each thread with its own scratch.
+    const std::size_t threads = ThreadsFor(n);
+    const std::size_t tasks = (ns - 1 + kRowsPerTask - 1) / kRowsPerTask;
+    std::vector<std::unique_ptr<RowScratch>> scratch;
+    for (std::size_t t = 0; t < std::min(threads, tasks); ++t) scratch.push_back(std::make_unique<RowScratch>(c));
+    auto fillRows = [&](std::size_t t, std::size_t participant) {
+        RowScratch& s = *scratch[participant];
+        const std::size_t last = std::min(ns, 1 + (t + 1) * kRowsPerTask);
+        for (std::size_t r = 1 + t * kRowsPerTask; r < last; ++r) {
+            const double xr = c.X[r];
+            const double yr = c.Y[r];
+            kernels.nodeTerms(c, xr, yr, s);
+            kernels.panelTerms(c, bins, s);
+            s.T[r - 1] = s.E[r - 1] = s.T[r] = s.E[r] = 0.0;
+            double* row = A + r * stride;
+            const double w = TurnAngle(yr, xr - 1.0) - kPi;  // the node's angle around the trailing edge
+            row[0] = w + (s.T[0] - s.E[0]);
+            for (std::size_t j = 1; j < ns; ++j) row[j] = s.E[j - 1] + (s.T[j] - s.E[j]);
+            row[ns] = -w + s.E[ns - 1];
+            const double ux = xr - c.X[r + 1], uy = yr - c.Y[r + 1];
+            const double vx = xr - c.X[r - 1], vy = yr - c.Y[r - 1];
+            const double beta = TurnAngle(uy * vx - ux * vy, ux * vx + uy * vy);  // interior angle at the node
+            row[r] = beta - kTwoPi;
+            row[rhsCos] = -kTwoPi * xr;
+            row[rhsSin] = -kTwoPi * yr;
+        }
+    };
+    RunTasks(tasks, threads, fillRows);
     // Kutta condition: equal speeds on the first lower and the last upper panel at the trailing edge.
     {
         double* row = A + ns * stride;
@@ -528,7 +590,7 @@ void BuildAndSolve(const ModelState& m, std::size_t ns, const KernelSet& kernels
     }
 
     if (elimination == panel_detail::Elimination::Textbook) EliminateTextbook(A, n, stride);
-    else kernels.eliminate(A, n, stride);
+    else kernels.eliminate(A, n, stride, ThreadsFor(n));
 
     // Back substitution, the sum over the known unknowns taken from the last one down.
     muCos.assign(n, 0.0);
@@ -591,7 +653,7 @@ void SolveBothStreams(const ModelState& m, KernelWidth width, std::vector<double
 
 void EliminateRows(KernelWidth width, Elimination elimination, double* A, std::size_t n, std::size_t stride) {
     if (elimination == Elimination::Textbook) EliminateTextbook(A, n, stride);
-    else KernelsOf(width).eliminate(A, n, stride);
+    else KernelsOf(width).eliminate(A, n, stride, ThreadsFor(n));
 }
 
 }  // namespace panel_detail

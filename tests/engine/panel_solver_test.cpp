@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <complex>
+#include <cstring>
 #include <limits>
 #include <numbers>
 #include <stdexcept>
@@ -12,6 +13,7 @@
 #include "engine/model.h"
 #include "engine/panel_solver.h"
 #include "engine/section.h"
+#include "engine/worker_pool.h"
 
 namespace korvel {
 namespace {
@@ -101,6 +103,31 @@ TEST(PanelSolver, EveryVectorWidthAndTheTextbookLoopGiveTheSameBits) {
             EXPECT_EQ(muCos, cosRef);
             EXPECT_EQ(muSin, sinRef);
         }
+    }
+}
+
+// Big sections share their rows among threads: any count solves to the bits of one thread, at sizes on
+// both sides of the threading threshold and with partial blocks and row groups.
+TEST(PanelSolver, AnyThreadCountGivesTheSameBits) {
+    struct ForcedThreads {
+        ~ForcedThreads() { ForceWorkerThreads(0); }
+    } restore;
+    for (const int32_t ns : {36, 100, 300, 632}) {
+        ModelState m = Generated(ns, 0.08, 0.05, 30.0);
+        std::vector<double> cosOne, sinOne, muCos, muSin;
+        ForceWorkerThreads(1);
+        panel_detail::SolveBothStreams(m, panel_detail::WidestKernels(), cosOne, sinOne);
+        for (const unsigned threads : {2u, 3u, 8u}) {
+            SCOPED_TRACE(::testing::Message() << ns << " panels, " << threads << " threads");
+            ForceWorkerThreads(threads);
+            panel_detail::SolveBothStreams(m, panel_detail::WidestKernels(), muCos, muSin);
+            EXPECT_EQ(0, std::memcmp(muCos.data(), cosOne.data(), cosOne.size() * sizeof(double)));
+            EXPECT_EQ(0, std::memcmp(muSin.data(), sinOne.data(), sinOne.size() * sizeof(double)));
+            ASSERT_EQ(muCos.size(), cosOne.size());
+        }
+        double cl = 0.0, cd = 0.0;
+        SolvePanelMethod(m, 4.0, cl, cd);  // the application's path, on the pool
+        EXPECT_TRUE(std::isfinite(cl));
     }
 }
 
