@@ -137,9 +137,12 @@ struct BelowJob {
     std::size_t participants;  // threads sharing the rows below
     double* P;                 // the block's columns of the rows below, column by column
     double* packs;             // kBlock x kTile doubles per thread
+    std::size_t sweepers;      // threads sharing the block rows' columns from kEnd on
+    double f[kBlock][kBlock];  // the factors of the block's own rows
 };
-// Fewer rows than this per task cost more to hand over than they save.
+// Fewer rows or columns than this per task cost more to hand over than they save.
 constexpr std::size_t kRowsPerTask = 32;
+constexpr std::size_t kColumnsPerTask = 64;
 
 // Every kernel, written once for a width W. Each member is forced inline so that it is compiled for
 // the instruction set of the entry point that uses it.
@@ -348,6 +351,18 @@ struct Kernels {
         }
     }
 
+    // Participant p's share of the block's own rows from column kEnd on: every column is swept down the
+    // block's rows in order, so columns can be shared out; in runs of kPad columns.
+    static KORVEL_INLINE void SweepBlock(const BelowJob& job, std::size_t p) {
+        const std::size_t width = job.stride - job.kEnd;
+        const std::size_t chunk = RoundUp((width + job.sweepers - 1) / job.sweepers, kPad);
+        const std::size_t from = job.kEnd + std::min(p * chunk, width);
+        const std::size_t to = job.kEnd + std::min((p + 1) * chunk, width);
+        const double* u0 = job.A + job.k0 * job.stride;
+        for (std::size_t i = job.k0 + 1; i < job.kEnd; ++i)
+            SweepSome(job.A + i * job.stride, u0, job.stride, job.f[i - job.k0], i - job.k0, from, to);
+    }
+
     // The rows below block k0..kEnd-1 that participant p owns: their factors, then the product with the
     // block's pivot rows. The rows go out in groups of kPad, dealt round the participants in the same way
     // from every block on, so that each thread keeps its rows in its own cache. Every element gets the
@@ -416,32 +431,34 @@ struct Kernels {
         }
     }
 
-    // update(job, p, p) is UpdateBelow compiled for this width: the pool's threads run it.
+    // sweep(job, p, p) and update(job, p, p) are SweepBlock and UpdateBelow compiled for this width: the
+    // pool's threads run them.
     static KORVEL_INLINE void Eliminate(double* A, std::size_t n, std::size_t stride, std::size_t threads,
-                                        Task update) {
+                                        Task sweep, Task update) {
         const std::size_t below = RoundUp(n, kPad);
         AlignedArray panelStore(kBlock * below);            // block columns of the rows below, column by column
         AlignedArray packStore(threads * kBlock * kTile);  // one tile of the block's pivot rows per thread
-        BelowJob job{A, n, stride, 0, 0, below, 1, panelStore.data(), packStore.data()};
+        BelowJob job{A, n, stride, 0, 0, below, 1, panelStore.data(), packStore.data(), 1, {}};
         for (std::size_t k0 = 0; k0 + 1 < n; k0 += kBlock) {
             const std::size_t kEnd = std::min(k0 + kBlock, n - 1);  // pivots k0..kEnd-1
-            const double* u0 = A + k0 * stride;
-            // The block's own rows: each is complete before the next one serves as a pivot row.
+            job.k0 = k0;
+            job.kEnd = kEnd;
+            // The block's own rows within the block's columns, each complete before the next one serves
+            // as a pivot row; then their columns from kEnd on, which threads can share.
             for (std::size_t i = k0 + 1; i < kEnd; ++i) {
                 double* row = A + i * stride;
-                double f[kBlock];
                 for (std::size_t k = k0; k < i; ++k) {
                     const double* pivotRow = A + k * stride;
                     const double fk = row[k] / pivotRow[k];
-                    f[k - k0] = fk;
+                    job.f[i - k0][k - k0] = fk;
                     for (std::size_t j = k + 1; j < kEnd; ++j) row[j] -= fk * pivotRow[j];
                 }
-                SweepSome(row, u0, stride, f, i - k0, kEnd, stride);
             }
+            job.sweepers = std::clamp<std::size_t>((stride - kEnd) / kColumnsPerTask, 1, threads);
+            if (job.sweepers == 1) SweepBlock(job, 0);
+            else RunTasks(job.sweepers, job.sweepers, sweep, &job);
             // The rows below, shared among as many threads as have kRowsPerTask rows each.
             const std::size_t m = n - kEnd;
-            job.k0 = k0;
-            job.kEnd = kEnd;
             job.participants = std::clamp<std::size_t>(m / kRowsPerTask, 1, threads);
             if (job.participants == 1) UpdateBelow(job, 0);
             else RunTasks(job.participants, job.participants, update, &job);
@@ -470,8 +487,11 @@ struct KernelSet {
     Target void Name##UpdateBelow(void* job, std::size_t p, std::size_t) {                                   \
         Kernels<Width>::UpdateBelow(*static_cast<const BelowJob*>(job), p);                                  \
     }                                                                                                        \
+    Target void Name##SweepBlock(void* job, std::size_t p, std::size_t) {                                    \
+        Kernels<Width>::SweepBlock(*static_cast<const BelowJob*>(job), p);                                   \
+    }                                                                                                        \
     Target void Name##Eliminate(double* A, std::size_t n, std::size_t stride, std::size_t threads) {         \
-        Kernels<Width>::Eliminate(A, n, stride, threads, Name##UpdateBelow);                                 \
+        Kernels<Width>::Eliminate(A, n, stride, threads, Name##SweepBlock, Name##UpdateBelow);               \
     }                                                                                                        \
     Target void Name##Atan2Lanes(const double* y, const double* x, double* out, std::size_t count,          \
                                  const AtanBins& bins) {                                                     \
