@@ -57,11 +57,12 @@ constexpr double kLn2Lo = 1.90821492927058770002e-10;
 // A zero-filled double array on a 64-byte boundary (the matrix rows and the vector loops like it).
 class AlignedArray {
 public:
-    explicit AlignedArray(std::size_t count) : count_(count) {
+    // zeroed = false leaves the contents to the caller, who writes every element before reading it.
+    explicit AlignedArray(std::size_t count, bool zeroed = true) : count_(count) {
         const std::size_t bytes = std::max<std::size_t>(64, (count * sizeof(double) + 63) / 64 * 64);
         data_ = static_cast<double*>(std::aligned_alloc(64, bytes));
         if (data_ == nullptr) throw std::bad_alloc();
-        std::memset(data_, 0, bytes);
+        if (zeroed) std::memset(data_, 0, bytes);
     }
     ~AlignedArray() { std::free(data_); }
     AlignedArray(const AlignedArray&) = delete;
@@ -553,7 +554,9 @@ void BuildAndSolve(const ModelState& m, std::size_t ns, const KernelSet& kernels
     const std::size_t stride = RoundUp(n + 2, kPad);
     const Contour c(m, ns);
     const AtanBins bins;
-    AlignedArray matrix(n * stride);
+    // Not zeroed here: each row is written whole by the thread that fills it, which then has it in its
+    // own cache for the elimination (clearing it all on one thread first costs more than the fill).
+    AlignedArray matrix(n * stride, false);
     double* A = matrix.data();
 
     // Row of the trailing edge, F = (1, 0): the two panels that end there are left out.
@@ -563,6 +566,7 @@ void BuildAndSolve(const ModelState& m, std::size_t ns, const KernelSet& kernels
         kernels.panelTerms(c, bins, s);
         s.T[0] = s.E[0] = s.T[ns - 1] = s.E[ns - 1] = 0.0;
         double* row = A;
+        std::fill(row + rhsSin + 1, row + stride, 0.0);
         for (std::size_t j = 1; j < ns; ++j) row[j] = s.E[j - 1] + (s.T[j] - s.E[j]);
         row[0] = -TurnAngle(-c.Y[1], c.X[1] - 1.0);
         row[ns] = -TurnAngle(c.Y[ns - 1], c.X[ns - 1] - 1.0);
@@ -570,15 +574,15 @@ void BuildAndSolve(const ModelState& m, std::size_t ns, const KernelSet& kernels
         row[rhsSin] = 0.0;
     }
     // Rows of the nodes 2..NS: F = the node; the two panels meeting there are left out. Each row is
-    // computed alone, so tasks take runs of rows, each thread with its own scratch.
+    // computed alone, so threads take groups of kPad rows, each thread with its own scratch: group g
+    // goes to thread g mod threads, the thread that later eliminates it.
     const std::size_t threads = ThreadsFor(n);
-    const std::size_t tasks = (ns - 1 + kRowsPerTask - 1) / kRowsPerTask;
+    const std::size_t groups = (ns + kPad - 1) / kPad;
     std::vector<std::unique_ptr<RowScratch>> scratch;
-    for (std::size_t t = 0; t < std::min(threads, tasks); ++t) scratch.push_back(std::make_unique<RowScratch>(c));
-    auto fillRows = [&](std::size_t t, std::size_t participant) {
+    for (std::size_t t = 0; t < std::min(threads, groups); ++t) scratch.push_back(std::make_unique<RowScratch>(c));
+    auto fillRows = [&](std::size_t g, std::size_t participant) {
         RowScratch& s = *scratch[participant];
-        const std::size_t last = std::min(ns, 1 + (t + 1) * kRowsPerTask);
-        for (std::size_t r = 1 + t * kRowsPerTask; r < last; ++r) {
+        for (std::size_t r = std::max<std::size_t>(g * kPad, 1); r < std::min(ns, (g + 1) * kPad); ++r) {
             const double xr = c.X[r];
             const double yr = c.Y[r];
             kernels.nodeTerms(c, xr, yr, s);
@@ -595,12 +599,14 @@ void BuildAndSolve(const ModelState& m, std::size_t ns, const KernelSet& kernels
             row[r] = beta - kTwoPi;
             row[rhsCos] = -kTwoPi * xr;
             row[rhsSin] = -kTwoPi * yr;
+            std::fill(row + rhsSin + 1, row + stride, 0.0);
         }
     };
-    RunTasks(tasks, threads, fillRows);
+    RunTasks(groups, threads, fillRows);
     // Kutta condition: equal speeds on the first lower and the last upper panel at the trailing edge.
     {
         double* row = A + ns * stride;
+        std::fill(row, row + stride, 0.0);
         const double d1 = std::sqrt((c.X[1] - 1.0) * (c.X[1] - 1.0) + c.Y[1] * c.Y[1]);
         const double d2 = std::sqrt((c.X[ns - 1] - 1.0) * (c.X[ns - 1] - 1.0) + c.Y[ns - 1] * c.Y[ns - 1]);
         row[0] = 1.0 / d1;
