@@ -127,7 +127,6 @@ struct Lanes2 {
 
 // The elimination's blocking (see Eliminate).
 constexpr std::size_t kBlock = 32;  // pivots per block
-constexpr std::size_t kTile = 128;  // columns per tile: the block's packed pivot rows take 32 KiB
 
 // One block's update of the rows below it, shared out among threads by rows (see Kernels::UpdateBelow).
 struct BelowJob {
@@ -137,7 +136,6 @@ struct BelowJob {
     std::size_t below;         // the stride of P's columns
     std::size_t participants;  // threads sharing the rows below
     double* P;                 // the block's columns of the rows below, column by column
-    double* packs;             // kBlock x kTile doubles per thread
     std::size_t sweepers;      // threads sharing the block rows' columns from kEnd on
     double f[kBlock][kBlock];  // the factors of the block's own rows
 };
@@ -284,19 +282,21 @@ struct Kernels {
 
     // Forward elimination without pivoting on the augmented rows (n equations, columns up to stride).
     // Pivot columns go in blocks. The rows of a block are finished one after the other. For all rows below
-    // it, the block's columns are copied out column by column and eliminated there with the rows in the
-    // vector lanes, which turns each row's chain of divisions into independent lanes; the factors go back
-    // into the dead entries left of the diagonal. The rest of those rows then takes the block's updates as
-    // a matrix product: a tile of the block's pivot rows is packed into a buffer that stays in the
-    // first-level cache, and a few rows times a few vectors of the tile are held in registers while all
-    // the block's pivots pass over them, so every loaded pivot vector serves several rows and every factor
-    // several vectors. Every entry still receives exactly the textbook sequence a -= f_k x u_k in
-    // increasing k: the result is bit for bit that of the plain triple loop.
+    // it, the block's columns are copied out column by column (transposed in registers) and eliminated
+    // there with the rows in the vector lanes, which turns each row's chain of divisions into independent
+    // lanes; the factors go back into the dead entries left of the diagonal. The rest of those rows then
+    // takes the block's updates as a matrix product: the block's pivot rows stay in the second-level cache,
+    // and a few rows times a few vectors are held in registers while all the block's pivots pass over
+    // them, so every loaded pivot vector serves several rows and every factor several vectors. Every entry
+    // still receives exactly the textbook sequence a -= f_k x u_k in increasing k: the result is bit for
+    // bit that of the plain triple loop.
 
-    // Rows x Vecs vectors of Rows rows at column j: a -= f_k x pack_k for k < count, in increasing k.
+    // Rows x Vecs vectors of Rows rows at column j: a -= f_k x (pivot row k) for k < count, in increasing
+    // k. The factors come already spread over whole vectors (fs, k-major): a broadcast from memory takes
+    // a slot of the floating-point pipes on some processors, a plain load does not.
     template <std::size_t Rows, std::size_t Vecs>
-    static KORVEL_INLINE void UpdateTile(double* const* rows, const double* const* f, const double* pack,
-                                         std::size_t count, std::size_t j, std::size_t packColumn) {
+    static KORVEL_INLINE void UpdateTile(double* const* rows, const double* fs, const double* u0,
+                                         std::size_t stride, std::size_t count, std::size_t j) {
         Vd a[Rows][Vecs];
         #pragma GCC unroll 8
         for (std::size_t r = 0; r < Rows; ++r)
@@ -305,10 +305,10 @@ struct Kernels {
         for (std::size_t k = 0; k < count; ++k) {
             Vd u[Vecs];
             #pragma GCC unroll 8
-            for (std::size_t v = 0; v < Vecs; ++v) u[v] = Load(pack + k * kTile + packColumn + v * kLanes);
+            for (std::size_t v = 0; v < Vecs; ++v) u[v] = Load(u0 + k * stride + j + v * kLanes);
             #pragma GCC unroll 8
             for (std::size_t r = 0; r < Rows; ++r) {
-                const Vd fv = Splat(f[r][k]);
+                const Vd fv = Load(fs + (k * Rows + r) * kLanes);
                 #pragma GCC unroll 8
                 for (std::size_t v = 0; v < Vecs; ++v) a[r][v] -= fv * u[v];
             }
@@ -319,18 +319,21 @@ struct Kernels {
             for (std::size_t v = 0; v < Vecs; ++v) Store(rows[r] + j + v * kLanes, a[r][v]);
     }
 
-    // Rows rows from column c0 over width columns of the packed tile (the factors of row r at f[r]).
+    // Rows rows from column c0 over width columns (the factors of row r at f[r]; fs holds kBlock x Rows
+    // vectors).
     template <std::size_t Rows>
-    static KORVEL_INLINE void UpdateRows(double* const* rows, const double* const* f, const double* pack,
-                                         std::size_t count, std::size_t c0, std::size_t width) {
-        constexpr std::size_t kVecs = kLanes >= 8 ? 3 : 2;  // what the register file holds beside the rows
+    static KORVEL_INLINE void UpdateRows(double* const* rows, const double* const* f, double* fs, const double* u0,
+                                         std::size_t stride, std::size_t count, std::size_t c0, std::size_t width) {
+        constexpr std::size_t kVecs = kLanes >= 8 ? 4 : 2;  // what the register file holds beside the rows
+        for (std::size_t k = 0; k < count; ++k)
+            for (std::size_t r = 0; r < Rows; ++r) Store(fs + (k * Rows + r) * kLanes, Splat(f[r][k]));
         std::size_t j = 0;
-        for (; j + kVecs * kLanes <= width; j += kVecs * kLanes) UpdateTile<Rows, kVecs>(rows, f, pack, count, c0 + j, j);
-        for (; j + kLanes <= width; j += kLanes) UpdateTile<Rows, 1>(rows, f, pack, count, c0 + j, j);
+        for (; j + kVecs * kLanes <= width; j += kVecs * kLanes) UpdateTile<Rows, kVecs>(rows, fs, u0, stride, count, c0 + j);
+        for (; j + kLanes <= width; j += kLanes) UpdateTile<Rows, 1>(rows, fs, u0, stride, count, c0 + j);
         for (; j < width; ++j) {
             for (std::size_t r = 0; r < Rows; ++r) {
                 double a = rows[r][c0 + j];
-                for (std::size_t k = 0; k < count; ++k) a -= f[r][k] * pack[k * kTile + j];
+                for (std::size_t k = 0; k < count; ++k) a -= f[r][k] * u0[k * stride + c0 + j];
                 rows[r][c0 + j] = a;
             }
         }
@@ -339,7 +342,22 @@ struct Kernels {
     // row[from, to) -= sum of f[k] x (pivot row k)[from, to) (k < count), the updates in increasing k.
     static KORVEL_INLINE void SweepSome(double* row, const double* u0, std::size_t stride, const double* f,
                                         std::size_t count, std::size_t from, std::size_t to) {
+        // Several vectors at once: each one's updates form a chain, and one chain alone waits on every
+        // subtraction.
+        constexpr std::size_t kVecs = 4;
         std::size_t j = from;
+        for (; j + kVecs * kLanes <= to; j += kVecs * kLanes) {
+            Vd a[kVecs];
+            #pragma GCC unroll 8
+            for (std::size_t v = 0; v < kVecs; ++v) a[v] = Load(row + j + v * kLanes);
+            for (std::size_t k = 0; k < count; ++k) {
+                const Vd fk = Splat(f[k]);
+                #pragma GCC unroll 8
+                for (std::size_t v = 0; v < kVecs; ++v) a[v] -= fk * Load(u0 + k * stride + j + v * kLanes);
+            }
+            #pragma GCC unroll 8
+            for (std::size_t v = 0; v < kVecs; ++v) Store(row + j + v * kLanes, a[v]);
+        }
         for (; j + kLanes <= to; j += kLanes) {
             Vd a = Load(row + j);
             for (std::size_t k = 0; k < count; ++k) a -= Splat(f[k]) * Load(u0 + k * stride + j);
@@ -364,6 +382,100 @@ struct Kernels {
             SweepSome(job.A + i * job.stride, u0, job.stride, job.f[i - job.k0], i - job.k0, from, to);
     }
 
+    // kLanes rows of kLanes doubles turned into kLanes columns, in registers: log2(kLanes) stages of
+    // butterflies, each pairing the vectors D apart.
+    template <std::size_t D>
+    static KORVEL_INLINE void Butterfly(Vd* r) {
+        Vi lo, hi;
+        #pragma GCC unroll 8
+        for (std::size_t l = 0; l < kLanes; ++l) {
+            const bool left = (l / D) % 2 == 0;
+            lo[l] = static_cast<long long>(left ? l : kLanes + l - D);
+            hi[l] = static_cast<long long>(left ? l + D : kLanes + l);
+        }
+        #pragma GCC unroll 8
+        for (std::size_t i = 0; i < kLanes; ++i) {
+            if ((i / D) % 2 != 0) continue;
+            const Vd x = r[i];
+            const Vd y = r[i + D];
+            r[i] = __builtin_shuffle(x, y, lo);
+            r[i + D] = __builtin_shuffle(x, y, hi);
+        }
+        if constexpr (D > 1) Butterfly<D / 2>(r);
+    }
+
+    // Copies count columns from column k0 of the kPad rows from row `first` of A into P (ToP) or back.
+    template <bool ToP>
+    static KORVEL_INLINE void CopyGroup(double* A, std::size_t stride, std::size_t first, std::size_t k0,
+                                        double* P, std::size_t below, std::size_t r0, std::size_t count) {
+        const std::size_t whole = count / kLanes * kLanes;
+        for (std::size_t rb = 0; rb < kPad; rb += kLanes) {
+            double* a = A + (first + rb) * stride + k0;
+            double* p = P + r0 + rb;
+            for (std::size_t cb = 0; cb < whole; cb += kLanes) {
+                Vd t[kLanes];
+                #pragma GCC unroll 8
+                for (std::size_t i = 0; i < kLanes; ++i) t[i] = ToP ? Load(a + i * stride + cb) : Load(p + (cb + i) * below);
+                Butterfly<kLanes / 2>(t);
+                #pragma GCC unroll 8
+                for (std::size_t i = 0; i < kLanes; ++i) {
+                    if (ToP) Store(p + (cb + i) * below, t[i]);
+                    else Store(a + i * stride + cb, t[i]);
+                }
+            }
+            for (std::size_t i = 0; i < kLanes; ++i) {
+                for (std::size_t c = whole; c < count; ++c) {
+                    if (ToP) p[c * below + i] = a[i * stride + c];
+                    else a[i * stride + c] = p[c * below + i];
+                }
+            }
+        }
+    }
+
+    // Eliminates the block's columns (count of them, copied out to P column by column) in Vecs vectors of
+    // rows at offsets off, leaving the factors in their place: the textbook updates of each entry in order.
+    // Four pivots at a time: their factors are found one after the other within the four columns, then
+    // every later column takes all four updates in order while it is in registers.
+    template <std::size_t Vecs>
+    static KORVEL_INLINE void FactorVectors(double* P, std::size_t below, const double* u0, std::size_t stride,
+                                            std::size_t k0, std::size_t count, const std::size_t* off) {
+        constexpr std::size_t kStep = 4;
+        for (std::size_t c0 = 0; c0 < count; c0 += kStep) {
+            const std::size_t cEnd = std::min(c0 + kStep, count);
+            Vd f[kStep][Vecs];
+            for (std::size_t c = c0; c < cEnd; ++c) {
+                const double* pivotRow = u0 + c * stride + k0;
+                const Vd pivot = Splat(pivotRow[c]);
+                double* fcol = P + c * below;
+                #pragma GCC unroll 8
+                for (std::size_t v = 0; v < Vecs; ++v) {
+                    f[c - c0][v] = Load(fcol + off[v]) / pivot;
+                    Store(fcol + off[v], f[c - c0][v]);
+                }
+                for (std::size_t j = c + 1; j < cEnd; ++j) {
+                    double* col = P + j * below;
+                    #pragma GCC unroll 8
+                    for (std::size_t v = 0; v < Vecs; ++v)
+                        Store(col + off[v], Load(col + off[v]) - f[c - c0][v] * pivotRow[j]);
+                }
+            }
+            if (cEnd - c0 < kStep) break;  // the last columns are done
+            const double* p0 = u0 + c0 * stride + k0;
+            for (std::size_t j = cEnd; j < count; ++j) {
+                double* col = P + j * below;
+                const Vd u[kStep] = {Splat(p0[j]), Splat(p0[stride + j]), Splat(p0[2 * stride + j]),
+                                     Splat(p0[3 * stride + j])};
+                #pragma GCC unroll 8
+                for (std::size_t v = 0; v < Vecs; ++v) {
+                    Vd a = Load(col + off[v]);
+                    #pragma GCC unroll 4
+                    for (std::size_t k = 0; k < kStep; ++k) a -= f[k][v] * u[k];
+                    Store(col + off[v], a);
+                }
+            }
+        }
+    }
+
     // The rows below block k0..kEnd-1 that participant p owns: their factors, then the product with the
     // block's pivot rows. The rows go out in groups of kPad, dealt round the participants in the same way
     // from every block on, so that each thread keeps its rows in its own cache. Every element gets the
@@ -378,56 +490,64 @@ struct Kernels {
         const std::size_t mPad = RoundUp(m, kLanes);
         const std::size_t first = (p + job.participants - kEnd / kPad % job.participants) % job.participants;
         const std::size_t step = job.participants * kPad;
-        // Factors of all the participant's rows at once, a vector of rows at a time.
-        for (std::size_t from = first * kPad; from < mPad; from += step) {
-            const std::size_t to = std::min(from + kPad, mPad);
-            for (std::size_t c = 0; c < count; ++c) {
-                double* col = P + c * below;
-                for (std::size_t r = from; r < to; ++r) col[r] = r < m ? A[(kEnd + r) * stride + k0 + c] : 0.0;
-            }
-            for (std::size_t c = 0; c < count; ++c) {
-                const double* pivotRow = u0 + c * stride;
-                const Vd pivot = Splat(pivotRow[k0 + c]);
-                double* fcol = P + c * below;
-                for (std::size_t r = from; r < to; r += kLanes) {
-                    const Vd f = Load(fcol + r) / pivot;
-                    Store(fcol + r, f);
-                    for (std::size_t j = c + 1; j < count; ++j) {
-                        double* col = P + j * below;
-                        Store(col + r, Load(col + r) - f * pivotRow[k0 + j]);
+        // Factors of all the participant's rows, a batch of row groups at a time: the vectors of a batch
+        // are independent chains, so the subtractions overlap instead of waiting on each other.
+        constexpr std::size_t kBatchVecs = 8;
+        constexpr std::size_t kGroupsPerBatch = kBatchVecs * kLanes / kPad;
+        for (std::size_t batch = first * kPad; batch < mPad; batch += kGroupsPerBatch * step) {
+            std::size_t off[kBatchVecs];
+            std::size_t vecs = 0;
+            for (std::size_t from = batch; from < std::min(batch + kGroupsPerBatch * step, mPad); from += step) {
+                const std::size_t to = std::min(from + kPad, mPad);
+                if (from + kPad <= m) {
+                    CopyGroup<true>(A, stride, kEnd + from, k0, P, below, from, count);
+                } else {
+                    for (std::size_t r = from; r < std::min(to, m); ++r) {
+                        const double* a = A + (kEnd + r) * stride + k0;
+                        for (std::size_t c = 0; c < count; ++c) P[c * below + r] = a[c];
                     }
+                    for (std::size_t r = std::max(from, m); r < to; ++r)
+                        for (std::size_t c = 0; c < count; ++c) P[c * below + r] = 0.0;
                 }
+                for (std::size_t r = from; r < to; r += kLanes) off[vecs++] = r;
             }
-            for (std::size_t c = 0; c < count; ++c) {
-                const double* fcol = P + c * below;
-                for (std::size_t r = from; r < std::min(to, m); ++r) A[(kEnd + r) * stride + k0 + c] = fcol[r];
+            if (vecs == kBatchVecs) {
+                FactorVectors<kBatchVecs>(P, below, u0, stride, k0, count, off);
+            } else {
+                for (std::size_t v = 0; v < vecs; ++v) FactorVectors<1>(P, below, u0, stride, k0, count, off + v);
+            }
+            for (std::size_t from = batch; from < std::min(batch + kGroupsPerBatch * step, mPad); from += step) {
+                if (from + kPad <= m) {
+                    CopyGroup<false>(A, stride, kEnd + from, k0, P, below, from, count);
+                    continue;
+                }
+                for (std::size_t r = from; r < m; ++r) {
+                    double* a = A + (kEnd + r) * stride + k0;
+                    for (std::size_t c = 0; c < count; ++c) a[c] = P[c * below + r];
+                }
             }
         }
-        // Then the product, one column tile at a time, kRows rows at a time.
+        // Then the product, kRows rows at a time across their whole width: the block's pivot rows stay in
+        // the second-level cache while the rows below stream through once.
         constexpr std::size_t kRows = 4;
         static_assert(kPad % kRows == 0);
-        double* pack = job.packs + p * kBlock * kTile;
-        for (std::size_t c0 = kEnd; c0 < stride; c0 += kTile) {
-            const std::size_t width = std::min(kTile, stride - c0);
-            for (std::size_t k = 0; k < count; ++k)
-                std::memcpy(pack + k * kTile, u0 + k * stride + c0, width * sizeof(double));
-            for (std::size_t from = first * kPad; from < m; from += step) {
-                const std::size_t end = kEnd + std::min(from + kPad, m);
-                std::size_t i = kEnd + from;
-                for (; i + kRows <= end; i += kRows) {
-                    double* rows[kRows];
-                    const double* f[kRows];
-                    for (std::size_t r = 0; r < kRows; ++r) {
-                        rows[r] = A + (i + r) * stride;
-                        f[r] = rows[r] + k0;
-                    }
-                    UpdateRows<kRows>(rows, f, pack, count, c0, width);
+        alignas(64) double fs[kBlock * kRows * kLanes];
+        for (std::size_t from = first * kPad; from < m; from += step) {
+            const std::size_t end = kEnd + std::min(from + kPad, m);
+            std::size_t i = kEnd + from;
+            for (; i + kRows <= end; i += kRows) {
+                double* rows[kRows];
+                const double* f[kRows];
+                for (std::size_t r = 0; r < kRows; ++r) {
+                    rows[r] = A + (i + r) * stride;
+                    f[r] = rows[r] + k0;
                 }
-                for (; i < end; ++i) {
-                    double* rows[1] = {A + i * stride};
-                    const double* f[1] = {rows[0] + k0};
-                    UpdateRows<1>(rows, f, pack, count, c0, width);
-                }
+                UpdateRows<kRows>(rows, f, fs, u0, stride, count, kEnd, stride - kEnd);
+            }
+            for (; i < end; ++i) {
+                double* rows[1] = {A + i * stride};
+                const double* f[1] = {rows[0] + k0};
+                UpdateRows<1>(rows, f, fs, u0, stride, count, kEnd, stride - kEnd);
             }
         }
     }
@@ -438,8 +558,7 @@ struct Kernels {
                                         Task sweep, Task update) {
         const std::size_t below = RoundUp(n, kPad);
         AlignedArray panelStore(kBlock * below);            // block columns of the rows below, column by column
-        AlignedArray packStore(threads * kBlock * kTile);  // one tile of the block's pivot rows per thread
-        BelowJob job{A, n, stride, 0, 0, below, 1, panelStore.data(), packStore.data(), 1, {}};
+        BelowJob job{A, n, stride, 0, 0, below, 1, panelStore.data(), 1, {}};
         for (std::size_t k0 = 0; k0 + 1 < n; k0 += kBlock) {
             const std::size_t kEnd = std::min(k0 + kBlock, n - 1);  // pivots k0..kEnd-1
             job.k0 = k0;
