@@ -371,15 +371,40 @@ struct Kernels {
     }
 
     // Participant p's share of the block's own rows from column kEnd on: every column is swept down the
-    // block's rows in order, so columns can be shared out; in runs of kPad columns.
+    // block's rows in order, so columns can be shared out; in runs of kPad columns. The rows go in fours:
+    // the pivots above a four are final, so they reach it as one matrix product; then the four sweep
+    // each other in order.
     static KORVEL_INLINE void SweepBlock(const BelowJob& job, std::size_t p) {
         const std::size_t width = job.stride - job.kEnd;
         const std::size_t chunk = RoundUp((width + job.sweepers - 1) / job.sweepers, kPad);
         const std::size_t from = job.kEnd + std::min(p * chunk, width);
         const std::size_t to = job.kEnd + std::min((p + 1) * chunk, width);
-        const double* u0 = job.A + job.k0 * job.stride;
-        for (std::size_t i = job.k0 + 1; i < job.kEnd; ++i)
-            SweepSome(job.A + i * job.stride, u0, job.stride, job.f[i - job.k0], i - job.k0, from, to);
+        if (from >= to) return;
+        const std::size_t stride = job.stride;
+        double* const b0 = job.A + job.k0 * stride;  // the block's first row
+        const std::size_t rowsInBlock = job.kEnd - job.k0;
+        constexpr std::size_t kRows = 4;
+        alignas(64) double fs[kBlock * kRows * kLanes];
+        for (std::size_t q = 0; q < rowsInBlock; q += kRows) {
+            const std::size_t qEnd = std::min(q + kRows, rowsInBlock);
+            if (q > 0 && qEnd - q == kRows) {
+                double* rows[kRows];
+                const double* f[kRows];
+                for (std::size_t r = 0; r < kRows; ++r) {
+                    rows[r] = b0 + (q + r) * stride;
+                    f[r] = job.f[q + r];
+                }
+                UpdateRows<kRows>(rows, f, fs, b0, stride, q, from, to - from);
+            } else if (q > 0) {
+                for (std::size_t i = q; i < qEnd; ++i) {
+                    double* rows[1] = {b0 + i * stride};
+                    const double* f[1] = {job.f[i]};
+                    UpdateRows<1>(rows, f, fs, b0, stride, q, from, to - from);
+                }
+            }
+            for (std::size_t i = q + 1; i < qEnd; ++i)
+                SweepSome(b0 + i * stride, b0 + q * stride, stride, job.f[i] + q, i - q, from, to);
+        }
     }
 
     // kLanes rows of kLanes doubles turned into kLanes columns, in registers: log2(kLanes) stages of
