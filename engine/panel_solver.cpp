@@ -324,7 +324,7 @@ struct Kernels {
     template <std::size_t Rows>
     static KORVEL_INLINE void UpdateRows(double* const* rows, const double* const* f, double* fs, const double* u0,
                                          std::size_t stride, std::size_t count, std::size_t c0, std::size_t width) {
-        constexpr std::size_t kVecs = kLanes >= 8 ? 4 : 2;  // what the register file holds beside the rows
+        constexpr std::size_t kVecs = kLanes >= 8 ? 4 : (kLanes == 2 ? 3 : 2);  // what the register file holds beside the rows
         for (std::size_t k = 0; k < count; ++k)
             for (std::size_t r = 0; r < Rows; ++r) Store(fs + (k * Rows + r) * kLanes, Splat(f[r][k]));
         std::size_t j = 0;
