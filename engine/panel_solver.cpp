@@ -605,17 +605,29 @@ void BackSubstitute(const double* A, std::size_t n, std::size_t stride, double* 
     const std::size_t rhsSin = n + 1;
     std::size_t top = n - ((n - 1) % kBackRows + 1);
     for (std::size_t end = n; end > 0; end = top, top = end - kBackRows) {
-        double sumCos[kBackRows] = {};
-        double sumSin[kBackRows] = {};
+        // Rows in pairs of lanes, named one by one so that they stay in registers.
+        using V = Lanes2::Vd;
+        V cos01{}, cos23{}, cos45{}, cos67{}, sin01{}, sin23{}, sin45{}, sin67{};
+        const double* r0 = A + top * stride;
         for (std::size_t j = n - 1; j >= end; --j) {
-            const double c = muCos[j];
-            const double s = muSin[j];
-            for (std::size_t i = 0; i < kBackRows; ++i) {
-                const double a = A[(top + i) * stride + j];
-                sumCos[i] += a * c;
-                sumSin[i] += a * s;
-            }
+            const V c{muCos[j], muCos[j]};
+            const V s{muSin[j], muSin[j]};
+            const V a01{r0[j], r0[stride + j]};
+            const V a23{r0[2 * stride + j], r0[3 * stride + j]};
+            const V a45{r0[4 * stride + j], r0[5 * stride + j]};
+            const V a67{r0[6 * stride + j], r0[7 * stride + j]};
+            cos01 += a01 * c;
+            cos23 += a23 * c;
+            cos45 += a45 * c;
+            cos67 += a67 * c;
+            sin01 += a01 * s;
+            sin23 += a23 * s;
+            sin45 += a45 * s;
+            sin67 += a67 * s;
         }
+        const double sumCos[] = {cos01[0], cos01[1], cos23[0], cos23[1], cos45[0], cos45[1], cos67[0], cos67[1]};
+        const double sumSin[] = {sin01[0], sin01[1], sin23[0], sin23[1], sin45[0], sin45[1], sin67[0], sin67[1]};
+        static_assert(sizeof sumCos == kBackRows * sizeof(double));
         for (std::size_t k = end; k-- > top;) {
             const double* row = A + k * stride;
             double sc = sumCos[k - top];
