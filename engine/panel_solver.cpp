@@ -271,11 +271,12 @@ struct Kernels {
 
     // One row of the influence matrix seen from the field point F, in two passes. First every node's
     // ln |F - P|^2. Then every panel's angle term T (the angle the panel subtends at F, signed) and end-node
-    // term E, kept in the scratch, and the row's entries row[j] = E[j-1] + (T[j] - E[j]) from j = 1 on up to
-    // whole vectors (row[0] and the entries past the panels are the caller's). The subtended angle is taken
-    // in one arctangent of the cross and dot products of F - Pj and F - Pk, which equals the difference of
-    // the two arctangents of the panel frame and stays accurate when the panel is far away and the angle
-    // small. Finite: the coordinates are small enough that no square or product overflows, so the
+    // term E, kept in the scratch, and the row's entries row[j] = E[j-1] + (T[j] - E[j]) for j = 1..NS-1
+    // (written up to whole vectors: row[0] and the entries from NS on are left for the caller to overwrite,
+    // as are those that read a panel the caller leaves out). The subtended angle is taken in one arctangent
+    // of the cross and dot products of F - Pj and F - Pk, which equals the difference of the two
+    // arctangents of the panel frame and stays accurate when the panel is far away and the angle small.
+    // Finite: the coordinates are small enough that no square or product overflows, so the
     // arctangent and logarithm can skip their infinity and NaN cases.
     template <bool Finite>
     static KORVEL_INLINE void RowTerms(const Contour& c, double fx, double fy, const AtanBins& bins,
@@ -311,6 +312,7 @@ struct Kernels {
             prevE = E;
         }
     }
+
     // Forward elimination without pivoting on the augmented rows (n equations, columns up to stride).
     // Pivot columns go in blocks. The rows of a block are finished one after the other. For all rows below
     // it, the block's columns are copied out column by column and eliminated there with the rows in the
