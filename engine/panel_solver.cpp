@@ -106,9 +106,8 @@ struct Contour {
 };
 
 struct RowScratch {
-    AlignedArray ex, ey, logR2, T, E;  // per node: F - P and ln |F - P|^2; per panel: T and E
-    explicit RowScratch(const Contour& c)
-        : ex(c.X.size()), ey(c.X.size()), logR2(c.X.size()), T(c.panelPad), E(c.panelPad) {}
+    AlignedArray logR2, T, E;  // per node: ln |F - P|^2; per panel: T and E
+    explicit RowScratch(const Contour& c) : logR2(c.X.size()), T(c.panelPad), E(c.panelPad) {}
 };
 
 // The vector widths. Comparisons of Vd give Vi lanes of -1 (true) or 0.
@@ -184,6 +183,16 @@ struct Kernels {
         const Vi yInfinite = IsInfinite(y);
         const Vd ax = xInfinite ? Splat(1.0) : (yInfinite ? Splat(0.0) : Abs(x));
         const Vd ay = yInfinite ? Splat(1.0) : (xInfinite ? Splat(0.0) : Abs(y));
+        return Atan2Of(ax, ay, y, x, bins);
+    }
+
+    // Atan2V for finite y and x, where the infinity mapping is the identity: the same bits for less work.
+    static KORVEL_INLINE Vd FiniteAtan2V(const Vd& y, const Vd& x, const AtanBins& bins) {
+        return Atan2Of(Abs(x), Abs(y), y, x, bins);
+    }
+
+    // The arctangent of the magnitudes ax and ay, turned into the quadrant of the signs of y and x.
+    static KORVEL_INLINE Vd Atan2Of(const Vd& ax, const Vd& ay, const Vd& y, const Vd& x, const AtanBins& bins) {
         const Vi swap = ay > ax;
         const Vd mx = swap ? ay : ax;
         const Vd mn = swap ? ax : ay;
@@ -211,6 +220,21 @@ struct Kernels {
 
     static KORVEL_INLINE Vd LogV(const Vd& x) {
         constexpr double inf = std::numeric_limits<double>::infinity();
+        const Vd nan = Splat(std::numeric_limits<double>::quiet_NaN());
+        Vd r = LogOf(x);
+        r = x > DBL_MAX ? Splat(inf) : r;
+        r = Abs(x) > 0.0 ? r : Splat(-inf);  // zeros, and NaN until the last step
+        r = x < 0.0 ? nan : r;
+        return IsNaN(x) ? nan : r;
+    }
+
+    // LogV for finite x >= +0 (squared distances), where only zero needs the library's answer.
+    static KORVEL_INLINE Vd FiniteLogV(const Vd& x) {
+        return x > 0.0 ? LogOf(x) : Splat(-std::numeric_limits<double>::infinity());
+    }
+
+    // The logarithm of positive finite lanes, subnormals included.
+    static KORVEL_INLINE Vd LogOf(const Vd& x) {
         const Vi subnormal = x < DBL_MIN;
         const Vi bits = (Vi)(subnormal ? x * 18014398509481984.0 : x);  // 2^54
         // The biased exponent read as a double through the 2^52 trick, exact and without a scalar conversion.
@@ -227,12 +251,7 @@ struct Kernels {
             ((((Splat(1.0 / 21.0) * w + 1.0 / 17.0) * w + 1.0 / 13.0) * w + 1.0 / 9.0) * w + 1.0 / 5.0) * w + 1.0;
         const Vd odd = (((Splat(1.0 / 19.0) * w + 1.0 / 15.0) * w + 1.0 / 11.0) * w + 1.0 / 7.0) * w + 1.0 / 3.0;
         const Vd p = even + z * odd;
-        Vd r = e * kLn2Hi + (e * kLn2Lo + (s + s) * p);
-        const Vd nan = Splat(std::numeric_limits<double>::quiet_NaN());
-        r = x > DBL_MAX ? Splat(inf) : r;
-        r = Abs(x) > 0.0 ? r : Splat(-inf);  // zeros, and NaN until the last step
-        r = x < 0.0 ? nan : r;
-        return IsNaN(x) ? nan : r;
+        return e * kLn2Hi + (e * kLn2Lo + (s + s) * p);
     }
 
     static KORVEL_INLINE void Atan2Lanes(const double* y, const double* x, double* out, std::size_t count,
@@ -248,35 +267,47 @@ struct Kernels {
         for (; i < count; ++i) out[i] = LogV(Splat(x[i]))[0];
     }
 
-    // What every node contributes seen from the field point F: e = F - P and ln |e|^2.
-    static KORVEL_INLINE void NodeTerms(const Contour& c, double fx, double fy, RowScratch& s) {
-        for (std::size_t i = 0; i < c.X.size(); i += kLanes) {
-            const Vd ex = Splat(fx) - Load(c.X.data() + i);
-            const Vd ey = Splat(fy) - Load(c.Y.data() + i);
-            Store(s.ex.data() + i, ex);
-            Store(s.ey.data() + i, ey);
-            Store(s.logR2.data() + i, LogV(ex * ex + ey * ey));
+    // One row of the influence matrix seen from the field point F, in two passes. First every node's
+    // ln |F - P|^2. Then every panel's angle term T (the angle the panel subtends at F, signed) and end-node
+    // term E, kept in the scratch, and the row's entries row[j] = E[j-1] + (T[j] - E[j]) for j = 1..NS-1
+    // (written up to whole vectors: row[0] and the entries from NS on are left for the caller to overwrite,
+    // as are those that read a panel the caller leaves out). The subtended angle is taken in one arctangent
+    // of the cross and dot products of F - Pj and F - Pk, which equals the difference of the two
+    // arctangents of the panel frame and stays accurate when the panel is far away and the angle small.
+    // Finite: the coordinates are small enough that no square or product overflows, so the
+    // arctangent and logarithm can skip their infinity and NaN cases.
+    template <bool Finite>
+    static KORVEL_INLINE void RowTerms(const Contour& c, double fx, double fy, const AtanBins& bins,
+                                       RowScratch& s, double* row) {
+        const Vd vfx = Splat(fx);
+        const Vd vfy = Splat(fy);
+        for (std::size_t i = 0; i <= c.panelPad; i += kLanes) {
+            const Vd ex = vfx - Load(c.X.data() + i);
+            const Vd ey = vfy - Load(c.Y.data() + i);
+            const Vd r2 = ex * ex + ey * ey;
+            Store(s.logR2.data() + i, Finite ? FiniteLogV(r2) : LogV(r2));
         }
-    }
-
-    // The influence of every panel at the field point F of the node terms: the angle term T (the angle the
-    // panel subtends at F, signed) and the end-node term E. The subtended angle is taken in one arctangent
-    // of the cross and dot products of F - Pj and F - Pk, which equals the difference of the two arctangents
-    // of the panel frame and stays accurate when the panel is far away and the angle small.
-    static KORVEL_INLINE void PanelTerms(const Contour& c, const AtanBins& bins, RowScratch& s) {
+        // Lane l of the shifted E is E[j + l - 1]: the previous vector's last lane, then this one's.
+        Vi shift;
+        for (std::size_t l = 0; l < kLanes; ++l) shift[l] = static_cast<long long>(l == 0 ? 2 * kLanes - 1 : l - 1);
+        Vd prevE = Splat(0.0);
         for (std::size_t j = 0; j < c.panelPad; j += kLanes) {
-            const Vd exj = Load(s.ex.data() + j);
-            const Vd eyj = Load(s.ey.data() + j);
-            const Vd exk = Load(s.ex.data() + j + 1);
-            const Vd eyk = Load(s.ey.data() + j + 1);
+            const Vd exj = vfx - Load(c.X.data() + j);
+            const Vd eyj = vfy - Load(c.Y.data() + j);
+            const Vd exk = vfx - Load(c.X.data() + j + 1);
+            const Vd eyk = vfy - Load(c.Y.data() + j + 1);
             const Vd dx = Load(c.dX.data() + j);
             const Vd dy = Load(c.dY.data() + j);
             const Vd p = exj * dx + eyj * dy;
             const Vd q = eyj * dx - exj * dy;
-            const Vd T = Atan2V(q, exj * exk + eyj * eyk, bins);
+            const Vd dot = exj * exk + eyj * eyk;
+            const Vd T = Finite ? FiniteAtan2V(q, dot, bins) : Atan2V(q, dot, bins);
             const Vd logRatio = Load(s.logR2.data() + j + 1) - Load(s.logR2.data() + j);
+            const Vd E = (0.5 * q * logRatio + p * T) * Load(c.invL2.data() + j);
             Store(s.T.data() + j, T);
-            Store(s.E.data() + j, (0.5 * q * logRatio + p * T) * Load(c.invL2.data() + j));
+            Store(s.E.data() + j, E);
+            Store(row + j, __builtin_shuffle(E, prevE, shift) + (T - E));
+            prevE = E;
         }
     }
 
@@ -615,19 +646,22 @@ struct Kernels {
 
 // The kernels one solve uses, all of one width.
 struct KernelSet {
-    void (*nodeTerms)(const Contour&, double, double, RowScratch&);
-    void (*panelTerms)(const Contour&, const AtanBins&, RowScratch&);
+    // RowTerms for any coordinates, and for coordinates whose squares and products stay finite.
+    void (*rowTerms)(const Contour&, double, double, const AtanBins&, RowScratch&, double*);
+    void (*finiteRowTerms)(const Contour&, double, double, const AtanBins&, RowScratch&, double*);
     void (*eliminate)(double*, std::size_t, std::size_t, std::size_t);
     void (*atan2Lanes)(const double*, const double*, double*, std::size_t, const AtanBins&);
     void (*logLanes)(const double*, double*, std::size_t);
 };
 
 #define KORVEL_KERNEL_SET(Name, Width, Target)                                                               \
-    Target void Name##NodeTerms(const Contour& c, double fx, double fy, RowScratch& s) {                     \
-        Kernels<Width>::NodeTerms(c, fx, fy, s);                                                             \
+    Target void Name##RowTerms(const Contour& c, double fx, double fy, const AtanBins& bins, RowScratch& s,   \
+                               double* row) {                                                                \
+        Kernels<Width>::RowTerms<false>(c, fx, fy, bins, s, row);                                            \
     }                                                                                                        \
-    Target void Name##PanelTerms(const Contour& c, const AtanBins& bins, RowScratch& s) {                    \
-        Kernels<Width>::PanelTerms(c, bins, s);                                                              \
+    Target void Name##FiniteRowTerms(const Contour& c, double fx, double fy, const AtanBins& bins,            \
+                                     RowScratch& s, double* row) {                                           \
+        Kernels<Width>::RowTerms<true>(c, fx, fy, bins, s, row);                                             \
     }                                                                                                        \
     Target void Name##UpdateBelow(void* job, std::size_t p, std::size_t) {                                   \
         Kernels<Width>::UpdateBelow(*static_cast<const BelowJob*>(job), p);                                  \
@@ -645,8 +679,8 @@ struct KernelSet {
     Target void Name##LogLanes(const double* x, double* out, std::size_t count) {                            \
         Kernels<Width>::LogLanes(x, out, count);                                                             \
     }                                                                                                        \
-    constexpr KernelSet k##Name##Kernels{Name##NodeTerms, Name##PanelTerms, Name##Eliminate, Name##Atan2Lanes, \
-                                         Name##LogLanes};
+    constexpr KernelSet k##Name##Kernels{Name##RowTerms, Name##FiniteRowTerms, Name##Eliminate,              \
+                                         Name##Atan2Lanes, Name##LogLanes};
 
 KORVEL_KERNEL_SET(Sse2, Lanes2, )
 #if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
@@ -688,6 +722,72 @@ double TurnAngle(double y, double x) {
     return a;
 }
 
+// Whether every node's coordinates are small enough (|v| <= 1e100) that the differences, their squares
+// and their products in the row terms stay finite (below 1e201): then the row terms' arctangent and
+// logarithm never see an infinity or a NaN. NaN coordinates fail the test.
+bool FiniteProducts(const Contour& c) {
+    for (std::size_t i = 0; i <= c.ns; ++i)
+        if (!(std::fabs(c.X[i]) <= 1e100 && std::fabs(c.Y[i]) <= 1e100)) return false;
+    return true;
+}
+
+// Leaves the panels a and b out of a row that RowTerms wrote: their T and E become zero and the entries
+// that read them, row[j] = E[j-1] + (T[j] - E[j]) for j in 1..NS-1, are worked out again with the same
+// expression (so that even the signs of zeros are those of the full expression).
+void LeaveOut(double* row, RowScratch& s, std::size_t ns, std::size_t a, std::size_t b) {
+    s.T[a] = s.E[a] = s.T[b] = s.E[b] = 0.0;
+    for (const std::size_t j : {a, a + 1, b, b + 1})
+        if (j >= 1 && j < ns) row[j] = s.E[j - 1] + (s.T[j] - s.E[j]);
+}
+
+// Back substitution of the two right-hand sides, each row's sum over the known unknowns taken from the
+// last one down. One row's sum is a chain of dependent additions, so kBackRows rows go together: their
+// sums run side by side down to the block's bottom row, then each row in turn, from the bottom up, adds
+// its remaining terms with the unknowns just found. Every row still adds its terms in the same order.
+// The bottom block takes the odd rows: it has no shared part.
+constexpr std::size_t kBackRows = 8;
+void BackSubstitute(const double* A, std::size_t n, std::size_t stride, double* muCos, double* muSin) {
+    const std::size_t rhsCos = n;
+    const std::size_t rhsSin = n + 1;
+    std::size_t top = n - ((n - 1) % kBackRows + 1);
+    for (std::size_t end = n; end > 0; end = top, top = end - kBackRows) {
+        // Rows in pairs of lanes, named one by one so that they stay in registers.
+        using V = Lanes2::Vd;
+        V cos01{}, cos23{}, cos45{}, cos67{}, sin01{}, sin23{}, sin45{}, sin67{};
+        const double* r0 = A + top * stride;
+        for (std::size_t j = n - 1; j >= end; --j) {
+            const V c{muCos[j], muCos[j]};
+            const V s{muSin[j], muSin[j]};
+            const V a01{r0[j], r0[stride + j]};
+            const V a23{r0[2 * stride + j], r0[3 * stride + j]};
+            const V a45{r0[4 * stride + j], r0[5 * stride + j]};
+            const V a67{r0[6 * stride + j], r0[7 * stride + j]};
+            cos01 += a01 * c;
+            cos23 += a23 * c;
+            cos45 += a45 * c;
+            cos67 += a67 * c;
+            sin01 += a01 * s;
+            sin23 += a23 * s;
+            sin45 += a45 * s;
+            sin67 += a67 * s;
+        }
+        const double sumCos[] = {cos01[0], cos01[1], cos23[0], cos23[1], cos45[0], cos45[1], cos67[0], cos67[1]};
+        const double sumSin[] = {sin01[0], sin01[1], sin23[0], sin23[1], sin45[0], sin45[1], sin67[0], sin67[1]};
+        static_assert(sizeof sumCos == kBackRows * sizeof(double));
+        for (std::size_t k = end; k-- > top;) {
+            const double* row = A + k * stride;
+            double sc = sumCos[k - top];
+            double ss = sumSin[k - top];
+            for (std::size_t j = end - 1; j > k; --j) {
+                sc += row[j] * muCos[j];
+                ss += row[j] * muSin[j];
+            }
+            muCos[k] = (row[rhsCos] - sc) / row[k];
+            muSin[k] = (row[rhsSin] - ss) / row[k];
+        }
+    }
+}
+
 // Builds and solves the system of the section for the two free streams along (cos) and across (sin)
 // the chord: the matrix does not depend on the angle, only the right-hand side does, linearly.
 void BuildAndSolve(const ModelState& m, std::size_t ns, const KernelSet& kernels, std::vector<double>& muCos,
@@ -703,15 +803,15 @@ void BuildAndSolve(const ModelState& m, std::size_t ns, const KernelSet& kernels
     AlignedArray matrix(n * stride, false);
     double* A = matrix.data();
 
+    const auto rowTerms = FiniteProducts(c) ? kernels.finiteRowTerms : kernels.rowTerms;
+
     // Row of the trailing edge, F = (1, 0): the two panels that end there are left out.
     {
         RowScratch s(c);
-        kernels.nodeTerms(c, 1.0, 0.0, s);
-        kernels.panelTerms(c, bins, s);
-        s.T[0] = s.E[0] = s.T[ns - 1] = s.E[ns - 1] = 0.0;
         double* row = A;
+        rowTerms(c, 1.0, 0.0, bins, s, row);
+        LeaveOut(row, s, ns, 0, ns - 1);
         std::fill(row + rhsSin + 1, row + stride, 0.0);
-        for (std::size_t j = 1; j < ns; ++j) row[j] = s.E[j - 1] + (s.T[j] - s.E[j]);
         row[0] = -TurnAngle(-c.Y[1], c.X[1] - 1.0);
         row[ns] = -TurnAngle(c.Y[ns - 1], c.X[ns - 1] - 1.0);
         row[rhsCos] = -kTwoPi;
@@ -729,13 +829,11 @@ void BuildAndSolve(const ModelState& m, std::size_t ns, const KernelSet& kernels
         for (std::size_t r = std::max<std::size_t>(g * kPad, 1); r < std::min(ns, (g + 1) * kPad); ++r) {
             const double xr = c.X[r];
             const double yr = c.Y[r];
-            kernels.nodeTerms(c, xr, yr, s);
-            kernels.panelTerms(c, bins, s);
-            s.T[r - 1] = s.E[r - 1] = s.T[r] = s.E[r] = 0.0;
             double* row = A + r * stride;
+            rowTerms(c, xr, yr, bins, s, row);
+            LeaveOut(row, s, ns, r - 1, r);
             const double w = TurnAngle(yr, xr - 1.0) - kPi;  // the node's angle around the trailing edge
             row[0] = w + (s.T[0] - s.E[0]);
-            for (std::size_t j = 1; j < ns; ++j) row[j] = s.E[j - 1] + (s.T[j] - s.E[j]);
             row[ns] = -w + s.E[ns - 1];
             const double ux = xr - c.X[r + 1], uy = yr - c.Y[r + 1];
             const double vx = xr - c.X[r - 1], vy = yr - c.Y[r - 1];
@@ -762,20 +860,9 @@ void BuildAndSolve(const ModelState& m, std::size_t ns, const KernelSet& kernels
     if (elimination == panel_detail::Elimination::Textbook) EliminateTextbook(A, n, stride);
     else kernels.eliminate(A, n, stride, ThreadsFor(n));
 
-    // Back substitution, the sum over the known unknowns taken from the last one down.
     muCos.assign(n, 0.0);
     muSin.assign(n, 0.0);
-    for (std::size_t k = n; k-- > 0;) {
-        const double* row = A + k * stride;
-        double sumCos = 0.0;
-        double sumSin = 0.0;
-        for (std::size_t j = n - 1; j > k; --j) {
-            sumCos += row[j] * muCos[j];
-            sumSin += row[j] * muSin[j];
-        }
-        muCos[k] = (row[rhsCos] - sumCos) / row[k];
-        muSin[k] = (row[rhsSin] - sumSin) / row[k];
-    }
+    BackSubstitute(A, n, stride, muCos.data(), muSin.data());
 }
 
 bool SameSection(const PanelCache& cache, const ModelState& m, std::size_t ns) {
