@@ -86,45 +86,28 @@ double CpRms(const ModelState& m, const ExactKarmanTrefftz& exact, double aoaDeg
     return std::sqrt(sum / (m.SectionCount - 2));
 }
 
-// The solver's vector kernels come in three widths and the processor picks one: the narrower ones, which
-// this processor would not pick, and the plain triple loop must solve to the same bits. The sizes leave
+// The solver's vector kernels come in three widths and the processor picks one; big sections share their
+// rows among threads. Every width this processor has (also those it would not pick) at any thread count
+// solves to the bits of the plain triple loop, at sizes on both sides of the threading threshold and with
 // partial blocks, row groups and column tiles.
-TEST(PanelSolver, EveryVectorWidthAndTheTextbookLoopGiveTheSameBits) {
-    using panel_detail::Elimination;
-    using panel_detail::KernelWidth;
-    for (const int32_t ns : {100, 36, 300}) {
-        ModelState m = Generated(ns, 0.08, 0.05, 30.0);
-        std::vector<double> cosRef, sinRef, muCos, muSin;
-        panel_detail::SolveBothStreams(m, KernelWidth::Sse2, cosRef, sinRef, Elimination::Textbook);
-        for (const auto width : {KernelWidth::Sse2, KernelWidth::Avx2, KernelWidth::Avx512}) {
-            if (width > panel_detail::WidestKernels()) continue;
-            SCOPED_TRACE(::testing::Message() << ns << " panels, width " << static_cast<int>(width));
-            panel_detail::SolveBothStreams(m, width, muCos, muSin);
-            EXPECT_EQ(muCos, cosRef);
-            EXPECT_EQ(muSin, sinRef);
-        }
-    }
-}
-
-// Big sections share their rows among threads: any count solves to the bits of the plain triple loop,
-// at sizes on both sides of the threading threshold and with partial blocks and row groups.
-TEST(PanelSolver, AnyThreadCountGivesTheSameBits) {
+TEST(PanelSolver, EveryVectorWidthAndThreadCountGiveTheTextbookLoopsBits) {
+    using namespace panel_detail;
     struct ForcedThreads {
         ~ForcedThreads() { ForceWorkerThreads(0); }
     } restore;
     for (const int32_t ns : {36, 100, 300, 632}) {
         ModelState m = Generated(ns, 0.08, 0.05, 30.0);
-        std::vector<double> cosOne, sinOne, muCos, muSin;
-        panel_detail::SolveBothStreams(m, panel_detail::WidestKernels(), cosOne, sinOne,
-                                       panel_detail::Elimination::Textbook);
-        for (const unsigned threads : {1u, 2u, 3u, 8u}) {
-            SCOPED_TRACE(::testing::Message() << ns << " panels, " << threads << " threads");
-            ForceWorkerThreads(threads);
-            panel_detail::SolveBothStreams(m, panel_detail::WidestKernels(), muCos, muSin);
-            ASSERT_EQ(muCos.size(), cosOne.size());
-            EXPECT_EQ(0, std::memcmp(muCos.data(), cosOne.data(), cosOne.size() * sizeof(double)));
-            EXPECT_EQ(0, std::memcmp(muSin.data(), sinOne.data(), sinOne.size() * sizeof(double)));
-        }
+        std::vector<double> cosRef, sinRef, muCos, muSin;
+        SolveBothStreams(m, KernelWidth::Sse2, cosRef, sinRef, Elimination::Textbook);
+        for (const unsigned threads : {0u, 1u, 2u, 3u, 8u})
+            for (int w = 0; w <= static_cast<int>(WidestKernels()); ++w) {
+                SCOPED_TRACE(::testing::Message() << ns << " panels, width " << w << ", " << threads << " threads");
+                ForceWorkerThreads(threads);
+                SolveBothStreams(m, static_cast<KernelWidth>(w), muCos, muSin);
+                ASSERT_TRUE(muCos.size() == cosRef.size() && muSin.size() == sinRef.size());
+                EXPECT_EQ(0, std::memcmp(muCos.data(), cosRef.data(), cosRef.size() * sizeof(double)));
+                EXPECT_EQ(0, std::memcmp(muSin.data(), sinRef.data(), sinRef.size() * sizeof(double)));
+            }
         double cl = 0.0, cd = 0.0;
         SolvePanelMethod(m, 4.0, cl, cd);  // the application's path, on the pool
         EXPECT_TRUE(std::isfinite(cl));

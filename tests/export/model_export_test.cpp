@@ -68,22 +68,12 @@ TEST(Writers, RefuseWhatCannotBeWrittenBeforeTouchingAFileAndReportFailedWrites)
         const std::string fresh = dir.File(std::string("new.") + c.name), old = dir.File(std::string("old.") + c.name);
         test::WriteWholeFile(old, "keep");
         for (std::size_t k = 0; k < c.faults.size(); ++k)
-            for (const std::string& file : {fresh, old}) {
-                try {
-                    c.write(c.faults[k].first, file);
-                    ADD_FAILURE() << "fault " << k << " was written";
-                } catch (const ExportError& e) {
-                    EXPECT_NE(std::string(e.what()).find(c.faults[k].second), std::string::npos) << e.what();
-                }
-            }
+            for (const std::string& file : {fresh, old})
+                test::ExpectRefused<ExportError>([&] { c.write(c.faults[k].first, file); }, c.faults[k].second, "fault " + std::to_string(k));
         EXPECT_FALSE(fs::exists(fresh));
         EXPECT_EQ(test::ReadAll(old), "keep");
-        try {
-            c.write(c.good, dir.File("no/such/folder/x." + std::string(c.name)));
-            ADD_FAILURE() << "writing into a missing folder succeeded";
-        } catch (const ExportError& e) {
-            EXPECT_NE(std::string(e.what()).find("x." + std::string(c.name)), std::string::npos) << e.what();
-        }
+        test::ExpectRefused<ExportError>([&] { c.write(c.good, dir.File("no/such/folder/x." + std::string(c.name))); }, "x." + std::string(c.name),
+                                         "writing into a missing folder");
         if (fs::exists("/dev/full")) {
             EXPECT_THROW(c.write(c.good, "/dev/full"), ExportError);  // a full disk is never success
         }

@@ -1,6 +1,8 @@
 // writer_test_util.h — shared fixtures of the writer tests: files, tools, OpenCASCADE, hand-made and built models.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <array>
 #include <cmath>
 #include <cstdio>
@@ -54,6 +56,16 @@ inline std::vector<std::string> ReadLines(const std::string& path) {
 }
 
 inline void WriteWholeFile(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
+
+// Runs run and expects an E whose message holds text; what names the case in a failure.
+template <class E, class F> void ExpectRefused(F&& run, const std::string& text, const std::string& what) {
+    try {
+        run();
+        ADD_FAILURE() << what << " was not refused";
+    } catch (const E& e) {
+        EXPECT_NE(std::string(e.what()).find(text), std::string::npos) << what << ": " << e.what();
+    }
+}
 
 // A fresh folder for one test's files, removed with the object.
 class TempDir {
