@@ -3,12 +3,9 @@
 
 #include <QAction>
 #include <QComboBox>
-#include <QDropEvent>
 #include <QLabel>
-#include <QMimeData>
 
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <regex>
 

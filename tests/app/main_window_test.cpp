@@ -8,14 +8,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QRadioButton>
-#include <QScrollArea>
-#include <QSplitter>
 #include <QTest>
 #include <QToolBar>
-#include <QToolButton>
-
-#include <memory>
 
 #include "app/app_test_support.h"
 #include "app/image_box.h"

@@ -5,6 +5,7 @@
 #include <limits>
 #include <stdexcept>
 #include <string>
+#include <tuple>
 
 #include "engine/build_inputs.h"
 #include "engine/build_model.h"
@@ -16,9 +17,7 @@ namespace {
 
 // A 2D build of the given inputs on a canvas of the given size.
 BuildInputs TwoD(BuildInputs in = {}, int32_t width = 800, int32_t height = 600) {
-    in.Act3D = in.ActCutSec = false;
-    in.CanvasWidth = width;
-    in.CanvasHeight = height;
+    std::tie(in.Act3D, in.ActCutSec, in.CanvasWidth, in.CanvasHeight) = std::tuple(false, false, width, height);
     return in;
 }
 
@@ -82,8 +81,7 @@ TEST(Build2D, FlipsMirrorTheSection) {
     ModelState plain, flipped[2];
     Build(plain, in);
     for (int h : {0, 1}) {
-        in.FlipVertical = 1 - h;
-        in.FlipHorizontal = h;
+        std::tie(in.FlipVertical, in.FlipHorizontal) = std::tuple(1 - h, h);
         Build(flipped[h], in);
         ExpectUnitChord(flipped[h], h ? "horizontal" : "vertical");
     }

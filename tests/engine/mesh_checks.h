@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "engine/build_model.h"
@@ -15,12 +16,7 @@ namespace korvel::testing {
 // Round ends, round sections, no stretch, no modifier: the body is the sphere of diameter 1 and the
 // wing a cylinder of diameter 1 along Y.
 inline BuildInputs RoundInputs(bool wing, int32_t n = 40) {
-    BuildInputs in;
-    in.nX = in.mYZ = n;
-    in.Tea = in.Lea = 180.0;
-    in.rb = in.rc1 = in.rc2 = 1.0;
-    in.ActWing = wing;
-    return in;
+    return {.nX = n, .mYZ = n, .Tea = 180.0, .Lea = 180.0, .ActWing = wing, .rb = 1.0, .rc1 = 1.0, .rc2 = 1.0};
 }
 
 // The whole pipeline on a fresh state at the requested dimensions (-1: the natural one), on the inputs'
@@ -28,9 +24,7 @@ inline BuildInputs RoundInputs(bool wing, int32_t n = 40) {
 inline ModelState Build(const BuildInputs& in, Vec3d size = {-1, -1, -1}, Canvas* canvas = nullptr,
                         std::string* info = nullptr) {
     ModelState m;
-    m.LengthX = size.x;
-    m.WidthY = size.y;
-    m.HeightZ = size.z;
+    std::tie(m.LengthX, m.WidthY, m.HeightZ) = std::tuple(size.x, size.y, size.z);
     NullCanvas none(in.CanvasWidth, in.CanvasHeight);
     std::string text;
     BuildModel(m, in, canvas ? *canvas : none, info ? *info : text);

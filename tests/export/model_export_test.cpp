@@ -5,7 +5,6 @@
 #include <functional>
 #include <future>
 #include <map>
-#include <tuple>
 
 #include "export/airfoil_dat_writer.h"
 #include "export/curve_txt_writer.h"
@@ -183,34 +182,29 @@ TEST(Occt, OurFilesReadBackValidWithTheirClosedFormSizesAndEveryStepFaceAsLargeA
     ExportStepCurves(section, AirfoilOptions{2.0, true}, paths[1]);
     ASSERT_TRUE(ExportIgesCurves(section, ExportOptions{IgesOptions{}, AirfoilOptions{2.0, false}}, paths[2]));
 
-    const auto with = [](bool wing, auto change) {
-        BuildInputs in = test::Solid(wing);
-        in.nX = in.mYZ = 24;
-        change(in);
+    // The default body and wing, then 24 x 24 grids; section mode wherever a plane cuts.
+    const BuildInputs cases[] = {
+        {},
+        {.ActWing = true},
+        {.c = 1, .ActCut = true, .ActMirror = true},
+        {.csX = 0.6, .c = 1, .ActCut = true, .ActMirror = true},
+        {.c = 1, .ActCut = true, .ActWing = true},
+        {.csX = 0.7, .csY = 0.7, .csZ = 0.7, .c = 1, .ActCut = true, .ActMirror = true, .ActWing = true},
+        {.ActWing = true, .fY = 3.0, .wt = 1.0},
+        {.SpanFamily = 1, .ActWing = true, .fY = 4.0, .foldX = 5.0, .foldZ = 2.0},
+        {.tx3 = 0.5, .vs3 = 1, .tz3 = 0.5, .kc3 = 1.0, .nm3 = 0.5},
+        {.SpanFamily = 2, .ActWing = true, .tx2 = 0.3, .tz2 = 0.2, .kc2 = 0.5, .fY = 3.0, .wt = 47.7},
+        {.tX = 2, .csX = 0.4, .csY = 0.6, .csZ = 0.7, .tY = 2, .tZ = 2},
+        {.SpanFamily = 1, .ActWing = true, .fY = 2.0, .ss = 0.0},
+        {.tx3 = 0.5, .vs3 = 1, .c = 3, .ActCut = true, .tz3 = 0.5, .kc3 = 1.0, .nm3 = 0.5},
+        {.tx3 = 0.5, .vs3 = 1, .c = 2, .ActCut = true, .ActWing = true, .tz3 = 0.5, .kc3 = 1.0, .nm3 = 0.5, .fY = 2.0, .ss = 0.5, .wt = 2.0},
+        {.y0 = 0.4446, .ActWing = true, .rc2 = 0.7899, .fY = 2.0},
+        {.csY = 0.5, .Tea = 180.0, .Lea = 180.0, .ActMirror = true, .fY = 2.0}};
+    std::vector<ModelState> models;
+    for (BuildInputs in : cases) {
+        if (models.size() >= 2) in.nX = in.mYZ = 24;
         in.ActCutSec = in.csX < 1.0 || in.csY < 1.0 || in.csZ < 1.0;
         in.Act3D = !in.ActCutSec;
-        return in;
-    };
-    const auto set1 = [](BuildInputs& in) { std::tie(in.tx3, in.tz3, in.kc3, in.nm3, in.vs3) = std::tuple(0.5, 0.5, 1.0, 0.5, 1); };
-    const BuildInputs cases[] = {
-        test::Solid(false),
-        test::Solid(true),
-        with(false, [](BuildInputs& in) { std::tie(in.ActCut, in.c, in.ActMirror) = std::tuple(true, 1, true); }),
-        with(false, [](BuildInputs& in) { std::tie(in.ActCut, in.c, in.ActMirror, in.csX) = std::tuple(true, 1, true, 0.6); }),
-        with(true, [](BuildInputs& in) { std::tie(in.ActCut, in.c) = std::tuple(true, 1); }),
-        with(true, [](BuildInputs& in) { std::tie(in.ActCut, in.c, in.ActMirror, in.csX, in.csY, in.csZ) = std::tuple(true, 1, true, 0.7, 0.7, 0.7); }),
-        with(true, [](BuildInputs& in) { std::tie(in.fY, in.wt) = std::tuple(3.0, 1.0); }),
-        with(true, [](BuildInputs& in) { std::tie(in.fY, in.foldX, in.foldZ, in.SpanFamily) = std::tuple(4.0, 5.0, 2.0, 1); }),
-        with(false, set1),
-        with(true, [](BuildInputs& in) { std::tie(in.SpanFamily, in.wt, in.fY, in.tx2, in.tz2, in.kc2) = std::tuple(2, 47.7, 3.0, 0.3, 0.2, 0.5); }),
-        with(false, [](BuildInputs& in) { std::tie(in.csX, in.csY, in.csZ, in.tX, in.tY, in.tZ) = std::tuple(0.4, 0.6, 0.7, 2, 2, 2); }),
-        with(true, [](BuildInputs& in) { std::tie(in.SpanFamily, in.ss, in.fY) = std::tuple(1, 0.0, 2.0); }),
-        with(false, [&](BuildInputs& in) { set1(in), std::tie(in.ActCut, in.c) = std::tuple(true, 3); }),
-        with(true, [&](BuildInputs& in) { set1(in), std::tie(in.ActCut, in.c, in.wt, in.ss, in.fY) = std::tuple(true, 2, 2.0, 0.5, 2.0); }),
-        with(true, [](BuildInputs& in) { std::tie(in.y0, in.rc2, in.fY) = std::tuple(0.4446, 0.7899, 2.0); }),
-        with(false, [](BuildInputs& in) { std::tie(in.Tea, in.Lea, in.csY, in.ActMirror, in.fY) = std::tuple(180.0, 180.0, 0.5, true, 2.0); })};
-    std::vector<ModelState> models;
-    for (const BuildInputs& in : cases) {
         models.push_back(test::Build(in));
         const std::string base = dir.File("m" + std::to_string(models.size()));
         ExportStepSurfaces(models.back(), base + ".step");
