@@ -71,38 +71,22 @@ TEST_F(Window, StartsWithTheDefaultBodyBuiltTwiceAndTheFirstCaptions) {
     testing::SaveScreenshot(w->grab().toImage(), "window_offscreen_start");
 }
 
-// The mode matrix: for each mode and shape, the groups shown and the actions enabled.
+// The mode matrix: for 3D, section and wing on or off, what is shown or enabled, in this order: the fold,
+// flip, camber, angle of attack and section cut boxes, the camera, Tunnel, Mirror, Cut, the 2D picture, Span
+// and the span section box.
 TEST_F(Window, ModesShowTheirGroups) {
-    struct Row {
-        bool view3D, cutSec, wing;
-        bool fold, flip, camber, aoa, cutSecBox, camera, tunnel, mirror, cutAct;
-    };
-    const Row rows[] = {
-        {true, false, false, false, false, false, false, false, true, false, false, true},
-        {true, false, true, true, false, true, false, false, true, false, false, true},
-        {true, true, false, false, false, false, false, true, true, false, true, true},
-        {false, true, true, true, false, true, false, true, false, false, false, true},
-        {false, false, false, false, true, true, true, false, false, true, false, false},
-        {false, false, true, false, true, true, true, false, false, true, false, false},
-    };
-    for (const Row& r : rows) {
-        w->Act3D->setChecked(r.view3D);
-        w->ActCutSec->setChecked(r.cutSec);
-        w->ActWing->setChecked(r.wing);
+    const std::pair<const char*, const char*> rows[] = {{"100", "000001001000"}, {"101", "101001001011"}, {"110", "000011011000"}, {"011", "101010001111"}, {"000", "011100100100"}, {"001", "011100100110"}};
+    for (const auto& [mode, expected] : rows) {
+        w->Act3D->setChecked(mode[0] == '1');
+        w->ActCutSec->setChecked(mode[1] == '1');
+        w->ActWing->setChecked(mode[2] == '1');
         w->Manager3D(w->ActWing);
-        SCOPED_TRACE(::testing::PrintToString(std::vector<bool>{r.view3D, r.cutSec, r.wing}));
-        EXPECT_EQ(Shown(Box::Fold), r.fold);
-        EXPECT_EQ(Shown(Box::Flip), r.flip);
-        EXPECT_EQ(Shown(Box::Camber), r.camber);
-        EXPECT_EQ(Shown(Box::AOA), r.aoa);
-        EXPECT_EQ(Shown(Box::CutSec), r.cutSecBox);
-        EXPECT_EQ(!w->BoxCamera->isHidden(), r.camera);
-        EXPECT_EQ(w->ActTunnel->isEnabled(), r.tunnel);
-        EXPECT_EQ(w->ActMirror->isEnabled(), r.mirror);
-        EXPECT_EQ(w->ActCut->isEnabled(), r.cutAct);
-        EXPECT_EQ(!w->ImgBox->isHidden(), !r.view3D);
-        EXPECT_EQ(w->Span1->isEnabled(), r.wing);
-        EXPECT_EQ(Shown(Box::SpanSection), r.fold);
+        std::string shown;
+        for (bool on : {Shown(Box::Fold), Shown(Box::Flip), Shown(Box::Camber), Shown(Box::AOA), Shown(Box::CutSec), !w->BoxCamera->isHidden(),
+                        w->ActTunnel->isEnabled(), w->ActMirror->isEnabled(), w->ActCut->isEnabled(), !w->ImgBox->isHidden(), w->Span1->isEnabled(),
+                        Shown(Box::SpanSection)})
+            shown += on ? '1' : '0';
+        EXPECT_EQ(shown, expected) << mode;
     }
 }
 
