@@ -11,6 +11,7 @@
 #include "engine/build_model.h"
 #include "engine/canvas.h"
 #include "engine/model.h"
+#include "mesh_checks.h"
 
 namespace korvel {
 namespace {
@@ -28,15 +29,7 @@ void Build(ModelState& m, const BuildInputs& in) {
 }
 
 // Every 2D section: chord 1 from the leading edge at (0, 0) to the trailing edge at (1, 0), lower surface first.
-void ExpectUnitChord(const ModelState& m, const std::string& what) {
-    const int32_t ns = m.SectionCount, le = m.SectionLE;
-    ASSERT_TRUE(m.SectionX.size() == static_cast<size_t>(ns + 2) && le == ns / 2 + 1) << what;
-    EXPECT_TRUE(m.SectionX[1] == 1.0 && m.SectionX[ns + 1] == 1.0 && m.SectionX[le] == 0.0) << what;
-    EXPECT_TRUE(m.SectionY[1] == 0.0 && m.SectionY[ns + 1] == 0.0 && m.SectionY[le] == 0.0) << what;
-    EXPECT_LE(m.SectionY[le - 1], m.SectionY[le + 1]) << what;
-    for (int32_t i = 1; i <= ns + 1; ++i)
-        ASSERT_TRUE(std::isfinite(m.SectionX[i]) && std::isfinite(m.SectionY[i])) << what << " point " << i;
-}
+void ExpectUnitChord(const ModelState& m, const std::string& what) { testing::ExpectSectionConventions(m, true, what); }
 
 // Counts round up to the next multiple (8 for the section, 4 for the rows); every road through the sets, the
 // wing flag and the directions ends on the unit chord, also at kt = 360 where the modifier's exponent is 0.

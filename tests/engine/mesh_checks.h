@@ -1,7 +1,10 @@
-// mesh_checks.h — shared builds and triangle-list checks: exact edge pairing, divergence volumes.
+// mesh_checks.h — shared builds and checks: section conventions, exact edge pairing of triangle lists, divergence volumes.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <array>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -29,6 +32,18 @@ inline ModelState Build(const BuildInputs& in, Vec3d size = {-1, -1, -1}, Canvas
     std::string text;
     BuildModel(m, in, canvas ? *canvas : none, info ? *info : text);
     return m;
+}
+
+// A section's conventions: points 1 and ns + 1 at the trailing edge, the leading edge (point ns/2 + 1) and
+// both ends on y = 0, the lower surface first, every point finite; a unit chord runs from x = 0 to 1.
+inline void ExpectSectionConventions(const ModelState& m, bool unitChord, const std::string& what = "") {
+    const int32_t ns = m.SectionCount, le = m.SectionLE;
+    ASSERT_TRUE(m.SectionX.size() == static_cast<size_t>(ns + 2) && le == ns / 2 + 1) << what;
+    EXPECT_TRUE(m.SectionY[1] == 0.0 && m.SectionY[ns + 1] == 0.0 && m.SectionY[le] == 0.0 && m.SectionX[1] == m.SectionX[ns + 1]) << what;
+    EXPECT_TRUE(!unitChord || (m.SectionX[1] == 1.0 && m.SectionX[le] == 0.0)) << what;
+    EXPECT_LE(m.SectionY[le - 1], m.SectionY[le + 1]) << what;
+    for (int32_t i = 1; i <= ns + 1; ++i)
+        ASSERT_TRUE(std::isfinite(m.SectionX[i]) && std::isfinite(m.SectionY[i])) << what << " point " << i;
 }
 
 // Every edge twice, once in each direction: the list bounds a closed, consistently wound surface. Plain
