@@ -164,9 +164,9 @@ std::array<double, 6> ExpectedBox(const ModelState& m) {
     return b;
 }
 
-// A hand-made tube with a cut plane (its box and area in closed form, colours, layers, an escaped header
-// name), the section curves in either plane, and built models of many configurations, all in one run.
-// Built: STEP and IGES both valid, one face per patch and plane, the grid's box, and every STEP face
+// A hand-made tube with a cut plane (its box and area in closed form, an escaped header name), the section
+// curves in either plane, and built models of many configurations, all in one run. Built: STEP and IGES both
+// valid, one face per patch and plane, the grid's box, colours and layers, and every STEP face
 // with the area of the same IGES face (whose surfaces are untrimmed): a side of a patch that collapses to
 // a point bounds nothing, along either parameter.
 TEST(Occt, OurFilesReadBackValidWithTheirClosedFormSizesAndEveryStepFaceAsLargeAsItsIgesFace) {
@@ -214,14 +214,11 @@ TEST(Occt, OurFilesReadBackValidWithTheirClosedFormSizesAndEveryStepFaceAsLargeA
     const std::vector<OcctReport> r = ReadBack(paths);
     for (const OcctReport& report : r) ASSERT_TRUE(report.Read && report.Valid) << report.Log;
 
-    EXPECT_TRUE(r[0].Get("FACE") == 3 && r[0].Get("SHELL") == 3);
     // x in [0, 2], radius 0.5 .. 0.7 over the upper half (both extremes are grid points); the area is half a
     // frustum's mantle plus the 1 x 0.5 plane.
     const double tubeBox[6] = {0.0, -0.7, 0.0, 2.0, 0.7, 0.7}, tubeArea = std::numbers::pi * (0.5 + 0.7) / 2.0 * std::hypot(2.0, 0.2) + 0.5;
     for (int k = 0; k < 6; ++k) EXPECT_NEAR(r[0].Box[k], tubeBox[k], 1e-4) << k;
     EXPECT_NEAR(r[0].Area, tubeArea, 2e-3 * tubeArea);
-    for (const char* layer : {"Level 0", "Level 1", "Level 2"}) EXPECT_TRUE(r[0].Layers.find(layer) != std::string::npos) << r[0].Layers;
-    EXPECT_TRUE(r[0].Has(r[0].Colours, "GRAY75") && r[0].Has(r[0].Colours, "RED3")) << r[0].Colours;
 
     // The section curves: two edges of Ramanujan's perimeter of the ellipse scaled by a chord of 2, in XZ
     // (STEP) or XY (IGES).
