@@ -150,9 +150,7 @@ TEST(ProjectFile, HostileValuesAreRefusedAndEveryValueTheSystemWritesLoads) {
     // Hostile positions are clamped and do not leak into Params.
     PanelState s = DefaultPanelState();
     ApplyProjectRecords({{1, 2147483647, 0}, {6, -5, 0}, {51, 99999, 0}, {22, 9, 0}, {41, 7, 0}}, s);
-    EXPECT_EQ(s.Pos(Bar::X0), 4500);
-    EXPECT_EQ(s.Params[5], PositionToValue(4500, BarScale::TenThousandth));
-    EXPECT_EQ(std::tuple(s.Pos(Bar::TEA), s.Params[2]), std::tuple(0, 0.0));
+    EXPECT_EQ(std::tuple(s.Pos(Bar::X0), s.Params[5], s.Pos(Bar::TEA), s.Params[2]), std::tuple(4500, 0.45, 0, 0.0));
     EXPECT_EQ(std::tuple(s.Pos(Bar::NPX), s.Pos(Bar::Cut), s.Span), std::tuple(s.MaxNPX, 4, int32_t{SpanLinear}));
 }
 

@@ -233,8 +233,7 @@ TEST(PanelSolver, DegenerateContoursGiveNonFiniteResultsNotErrors) {
     ModelState flat = Generated(64, 0.1, 0.0, 30.0, 0.0);
     double Cl = 0, Cd = 0;
     EXPECT_NO_THROW(SolvePanelMethod(flat, 5.0, Cl, Cd));
-    EXPECT_FALSE(std::isfinite(Cl));
-    EXPECT_EQ(flat.CpValues.size(), 65u);
+    EXPECT_EQ(std::pair(std::isfinite(Cl), flat.CpValues.size()), std::pair(false, std::size_t{65}));
     // A section shorter than its count is a programming error, reported rather than read past its end.
     ModelState broken = Generated(16, 0.1, 0.0, 30.0);
     broken.SetSectionCount(32);
