@@ -1,4 +1,4 @@
-// recording_canvas.h — a test canvas that remembers every drawing call with its arguments and the pen, brush and font in force.
+// recording_canvas.h — a test canvas that remembers every drawing call with its arguments and the pen, brush and font in force; the section the drawing tests draw.
 #pragma once
 
 #include <cstddef>
@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/canvas.h"
+#include "engine/model.h"
 
 namespace korvel::testing {
 
@@ -109,5 +110,16 @@ private:
     CanvasState state_;
     std::vector<CanvasCall> calls_;
 };
+
+// A diamond of chord 1 and thickness 0.1, panels 1, 2 below and 3, 4 above, with the given pressures.
+inline ModelState Diamond(std::vector<double> cp) {
+    ModelState m;
+    m.SetSectionCount(4);
+    m.SectionX = {0, 1.0, 0.5, 0.0, 0.5, 1.0, 0};
+    m.SectionY = {0, 0.0, -0.05, 0.0, 0.05, 0.0, 0};
+    m.SectionLE = 3;
+    m.CpValues = std::move(cp);
+    return m;
+}
 
 }  // namespace korvel::testing

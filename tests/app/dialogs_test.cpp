@@ -10,7 +10,6 @@
 
 #include <array>
 #include <optional>
-#include <string>
 
 #include "app/dialogs.h"
 #include "app/export_dialogs.h"

@@ -3,12 +3,9 @@
 
 #include <QAction>
 #include <QComboBox>
-#include <QDropEvent>
 #include <QLabel>
-#include <QMimeData>
 
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <regex>
 
@@ -40,19 +37,14 @@ TEST_F(Files, ProjectSavedChangedAndOpenedComesBackWhole) {
     const auto params = w->Params;
     const PanelState saved = w->CapturePanel();
     SaveAs("a.krvl", 1);
-    EXPECT_EQ(Size(Path("a.krvl")), 774u);
-    EXPECT_EQ(w->windowTitle(), "korvel - a");
-    EXPECT_TRUE(w->ProjectSaved);
+    EXPECT_EQ(std::tuple(Size(Path("a.krvl")), w->windowTitle(), w->ProjectSaved), std::tuple(774u, QString("korvel - a"), true));
     // Change things, then open the file again: everything is back, and closing asks nothing.
     w->BarOf(Bar::X0)->SetPosition(1000);
     w->ActWing->trigger();
     prompter.answers = {QMessageBox::No};  // do not save the changes
     prompter.openNames.push_back(Path("a.krvl"));
     w->ActOpen->trigger();
-    EXPECT_EQ(w->Params, params);
-    EXPECT_TRUE(w->ActWing->isChecked());
-    EXPECT_EQ(w->CapturePanel().Positions, saved.Positions);
-    EXPECT_TRUE(w->ProjectSaved);
+    EXPECT_EQ(std::tuple(w->Params, w->CapturePanel().Positions, w->ActWing->isChecked(), w->ProjectSaved), std::tuple(params, saved.Positions, true, true));
     prompter.asked.clear();
     EXPECT_TRUE(w->close());
     EXPECT_TRUE(prompter.asked.empty());
@@ -77,15 +69,12 @@ TEST_F(Files, ADamagedProjectIsRefusedAndChangesNothing) {
     w->FormDropFiles({Path("cut.krvl")});
     ASSERT_FALSE(prompter.asked.empty());
     EXPECT_EQ(prompter.asked.back().icon, QMessageBox::Critical);
-    EXPECT_EQ(w->CapturePanel(), before);
-    EXPECT_EQ(w->windowTitle(), title);
-    EXPECT_FALSE(w->ProjectSaved);
+    EXPECT_EQ(std::tuple(w->CapturePanel(), w->windowTitle(), w->ProjectSaved), std::tuple(before, title, false));
     // Dropped files: the extension in capitals still opens; only the first of several; a .txt does nothing.
     fs::copy_file(dir.File("good.krvl"), dir.File("UP.KRVL"));
     prompter.answers = {QMessageBox::No};
     w->FormDropFiles({Path("UP.KRVL"), Path("cut.krvl")});
-    EXPECT_EQ(w->BarOf(Bar::TEA)->Position(), 4400);
-    EXPECT_EQ(w->windowTitle(), "korvel - UP");
+    EXPECT_EQ(std::pair(w->BarOf(Bar::TEA)->Position(), w->windowTitle()), std::pair(4400, QString("korvel - UP")));
     w->FormDropFiles({Path("notes.txt")});
     EXPECT_EQ(w->windowTitle(), "korvel - UP");
 }
@@ -105,10 +94,7 @@ TEST_F(Files, ParameterFileRunsItsBatchWithoutTouchingTheWindow) {
     EXPECT_TRUE(w->StatusPanel0->text().startsWith("Exported"));
     PanelState after = w->CapturePanel();
     after.Status = before.Status;
-    EXPECT_EQ(after, before);
-    EXPECT_EQ(w->InfoText, info);
-    EXPECT_EQ(w->HistoryRing.Pos(), pos);
-    EXPECT_EQ(w->windowTitle(), title);
+    EXPECT_EQ(std::tuple(after, w->InfoText, w->HistoryRing.Pos(), w->windowTitle()), std::tuple(before, info, pos, title));
 }
 
 TEST_F(Files, EveryExportOpensInItsReader) {
@@ -165,8 +151,7 @@ TEST_F(Files, ACommandLinePathOpensAfterTheFirstActivation) {
     w = std::make_unique<TForm1>(prompter, QStringList{Path("cli.krvl")});
     w->show();
     QApplication::processEvents();
-    EXPECT_EQ(w->windowTitle(), "korvel - cli");
-    EXPECT_EQ(w->CurrentFileName, Path("cli.krvl"));
+    EXPECT_EQ(std::pair(w->windowTitle(), w->CurrentFileName), std::pair(QString("korvel - cli"), Path("cli.krvl")));
 }
 
 }  // namespace

@@ -8,14 +8,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QRadioButton>
-#include <QScrollArea>
-#include <QSplitter>
 #include <QTest>
 #include <QToolBar>
-#include <QToolButton>
-
-#include <memory>
 
 #include "app/app_test_support.h"
 #include "app/image_box.h"
@@ -40,23 +34,27 @@ protected:
         QTest::mousePress(bar, Qt::LeftButton, {}, at);
         QTest::mouseRelease(bar, Qt::LeftButton, {}, at);
     }
+    // Scripts the next dialog: each named edit (the first edit for a null name) gets its text, then OK or Cancel.
+    void Answer(std::vector<std::pair<const char*, QString>> edits, bool ok = true) {
+        prompter.dialogs.push_back([edits, ok](QDialog& d) {
+            for (const auto& [name, text] : edits) d.findChild<QLineEdit*>(name ? QString(name) : QString())->setText(text);
+            return ok;
+        });
+    }
+    void Answer(const char* text) { Answer({{nullptr, text}}); }
 };
 
 TEST_F(Window, StartsWithTheDefaultBodyBuiltTwiceAndTheFirstCaptions) {
     EXPECT_EQ(w->windowTitle(), "korvel");
     EXPECT_GE(w->BuildCount, 2);  // creation and first activation
-    EXPECT_EQ(Title(Box::TEA), QString::fromUtf8("Edge Angle: 44° ; 0°"));
-    EXPECT_EQ(Title(Box::Points), "Subdivisions: 40x40");
-    EXPECT_EQ(Title(Box::Thick), "Thickness: 0.0575 ; 0.9815 ; 0.9815 ; 0.9815");
-    EXPECT_EQ(Title(Box::Mdlr), "Mdlr: 0 ; 0.004 ; 0.1 ; 0 ; 0 ; 0.5");
-    EXPECT_TRUE(w->StatusPanel1->text().startsWith(" ") && w->StatusPanel1->text().endsWith(" triangles"));
+    EXPECT_EQ(Title(Box::TEA) + "|" + Title(Box::Points) + "|" + Title(Box::Thick) + "|" + Title(Box::Mdlr),
+              QString::fromUtf8("Edge Angle: 44° ; 0°|Subdivisions: 40x40|Thickness: 0.0575 ; 0.9815 ; 0.9815 ; 0.9815|"
+                                "Mdlr: 0 ; 0.004 ; 0.1 ; 0 ; 0 ; 0.5"));
     EXPECT_EQ(w->StatusPanel1->text(), QStringLiteral(" %1 triangles").arg(w->Model.TriangleLast + 1));
     EXPECT_TRUE(QString::fromStdString(w->InfoText).startsWith("Length-X= "));
     EXPECT_TRUE(w->LLength->text().startsWith("  Length-X: "));
-    EXPECT_FALSE(w->ActUndo->isEnabled());
-    EXPECT_FALSE(w->ActRedo->isEnabled());
-    EXPECT_EQ(w->Act3D->toolTip(), "2D");
-    EXPECT_EQ(w->ActBars->toolTip(), "Disable Scroll Bars");
+    EXPECT_FALSE(w->ActUndo->isEnabled() || w->ActRedo->isEnabled());
+    EXPECT_EQ(w->Act3D->toolTip() + "|" + w->ActBars->toolTip(), "2D|Disable Scroll Bars");
     // Tool bar hints in order, and every shortcut on one action only.
     QStringList hints;
     QToolBar* tools = w->findChild<QToolBar*>();
@@ -70,38 +68,22 @@ TEST_F(Window, StartsWithTheDefaultBodyBuiltTwiceAndTheFirstCaptions) {
     testing::SaveScreenshot(w->grab().toImage(), "window_offscreen_start");
 }
 
-// The mode matrix: for each mode and shape, the groups shown and the actions enabled.
+// The mode matrix: for 3D, section and wing on or off, what is shown or enabled, in this order: the fold,
+// flip, camber, angle of attack and section cut boxes, the camera, Tunnel, Mirror, Cut, the 2D picture, Span
+// and the span section box.
 TEST_F(Window, ModesShowTheirGroups) {
-    struct Row {
-        bool view3D, cutSec, wing;
-        bool fold, flip, camber, aoa, cutSecBox, camera, tunnel, mirror, cutAct;
-    };
-    const Row rows[] = {
-        {true, false, false, false, false, false, false, false, true, false, false, true},
-        {true, false, true, true, false, true, false, false, true, false, false, true},
-        {true, true, false, false, false, false, false, true, true, false, true, true},
-        {false, true, true, true, false, true, false, true, false, false, false, true},
-        {false, false, false, false, true, true, true, false, false, true, false, false},
-        {false, false, true, false, true, true, true, false, false, true, false, false},
-    };
-    for (const Row& r : rows) {
-        w->Act3D->setChecked(r.view3D);
-        w->ActCutSec->setChecked(r.cutSec);
-        w->ActWing->setChecked(r.wing);
+    const std::pair<const char*, const char*> rows[] = {{"100", "000001001000"}, {"101", "101001001011"}, {"110", "000011011000"}, {"011", "101010001111"}, {"000", "011100100100"}, {"001", "011100100110"}};
+    for (const auto& [mode, expected] : rows) {
+        w->Act3D->setChecked(mode[0] == '1');
+        w->ActCutSec->setChecked(mode[1] == '1');
+        w->ActWing->setChecked(mode[2] == '1');
         w->Manager3D(w->ActWing);
-        SCOPED_TRACE(::testing::PrintToString(std::vector<bool>{r.view3D, r.cutSec, r.wing}));
-        EXPECT_EQ(Shown(Box::Fold), r.fold);
-        EXPECT_EQ(Shown(Box::Flip), r.flip);
-        EXPECT_EQ(Shown(Box::Camber), r.camber);
-        EXPECT_EQ(Shown(Box::AOA), r.aoa);
-        EXPECT_EQ(Shown(Box::CutSec), r.cutSecBox);
-        EXPECT_EQ(!w->BoxCamera->isHidden(), r.camera);
-        EXPECT_EQ(w->ActTunnel->isEnabled(), r.tunnel);
-        EXPECT_EQ(w->ActMirror->isEnabled(), r.mirror);
-        EXPECT_EQ(w->ActCut->isEnabled(), r.cutAct);
-        EXPECT_EQ(!w->ImgBox->isHidden(), !r.view3D);
-        EXPECT_EQ(w->Span1->isEnabled(), r.wing);
-        EXPECT_EQ(Shown(Box::SpanSection), r.fold);
+        std::string shown;
+        for (bool on : {Shown(Box::Fold), Shown(Box::Flip), Shown(Box::Camber), Shown(Box::AOA), Shown(Box::CutSec), !w->BoxCamera->isHidden(),
+                        w->ActTunnel->isEnabled(), w->ActMirror->isEnabled(), w->ActCut->isEnabled(), !w->ImgBox->isHidden(), w->Span1->isEnabled(),
+                        Shown(Box::SpanSection)})
+            shown += on ? '1' : '0';
+        EXPECT_EQ(shown, expected) << mode;
     }
 }
 
@@ -110,6 +92,12 @@ TEST_F(Window, ModeSwitchesClampTheirSliders) {
     w->Act3D->trigger();
     ASSERT_EQ(Title(Box::Points), "Panels: 40");
     Bar_(Bar::NPX)->SetPosition(3000);
+    EXPECT_EQ(Bar_(Bar::NPX)->Position(), 3000);
+    w->Act3D->trigger();
+    EXPECT_EQ(Bar_(Bar::NPX)->Position(), 64);
+    // Undo goes back to 2D with the panels under their own maximum.
+    w->ActUndo->trigger();
+    EXPECT_FALSE(w->Act3D->isChecked());
     EXPECT_EQ(Bar_(Bar::NPX)->Position(), 3000);
     w->Act3D->trigger();
     EXPECT_EQ(Bar_(Bar::NPX)->Position(), 64);
@@ -138,24 +126,13 @@ TEST_F(Window, SliderStepsRebuildAndUndoRedoReturnTheExactValues) {
     EXPECT_NE(w->LLength->text() + w->LSurfVol->text(), length0 + QString());
     EXPECT_FALSE(w->ProjectSaved);
     for (int i = 0; i < 10; ++i) w->ActUndo->trigger();
-    EXPECT_EQ(w->Params, params0);
-    EXPECT_EQ(w->InfoText, info0);
-    EXPECT_FALSE(w->ActUndo->isEnabled());
-    EXPECT_TRUE(w->ActRedo->isEnabled());
+    EXPECT_EQ(std::pair(w->Params, w->InfoText), std::pair(params0, info0));
+    EXPECT_TRUE(!w->ActUndo->isEnabled() && w->ActRedo->isEnabled());
     w->ActUndo->trigger();  // nothing left to undo: nothing moves
     EXPECT_EQ(w->HistoryRing.Pos(), 0);
     for (int i = 0; i < 10; ++i) w->ActRedo->trigger();
     EXPECT_DOUBLE_EQ(w->Params[5], 0.0585);
     EXPECT_FALSE(w->ActRedo->isEnabled());
-}
-
-TEST_F(Window, UndoRestoresTwoDimensionalPanelsUnderTheirOwnMaximum) {
-    w->Act3D->trigger();
-    Bar_(Bar::NPX)->SetPosition(3000);
-    w->Act3D->trigger();  // back to 3D: clamped to 64
-    w->ActUndo->trigger();
-    EXPECT_FALSE(w->Act3D->isChecked());
-    EXPECT_EQ(Bar_(Bar::NPX)->Position(), 3000);
 }
 
 TEST_F(Window, TypedValuesAreKeptExactlyAndOutOfRangeOnesIgnored) {
@@ -188,12 +165,10 @@ TEST_F(Window, LiveRebuildOffKeepsCaptionsCurrentAndBuildsOnceWhenBackOn) {
     const std::string info = w->InfoText;
     Bar_(Bar::TEA)->SetPosition(5000);
     EXPECT_EQ(Title(Box::TEA), QString::fromUtf8("Edge Angle: 50° ; 0°"));
-    EXPECT_EQ(w->BuildCount, builds);
-    EXPECT_EQ(w->InfoText, info);
+    EXPECT_EQ(std::pair(w->BuildCount, w->InfoText), std::pair(builds, info));
     const int pos = w->HistoryRing.Pos();
     w->ActBars->trigger();
-    EXPECT_EQ(w->BuildCount, builds + 1);
-    EXPECT_EQ(w->HistoryRing.Pos(), pos + 1);
+    EXPECT_EQ(std::pair(w->BuildCount, w->HistoryRing.Pos()), std::pair(builds + 1, pos + 1));
 }
 
 TEST_F(Window, TwoDimensionalTunnelDrawsThePressurePlotAndRedrawsOnResize) {
@@ -232,80 +207,55 @@ TEST_F(Window, NewAndCloseAskBeforeLosingWork) {
     Bar_(Bar::NPX)->SetPosition(48);
     prompter.answers = {QMessageBox::No};
     w->ActNew->trigger();
-    EXPECT_EQ(Bar_(Bar::TEA)->Position(), 4400);
-    EXPECT_EQ(Bar_(Bar::NPX)->Position(), 48);
-    EXPECT_EQ(Bar_(Bar::Versus)->Position(), 1);
+    EXPECT_EQ(std::tuple(Bar_(Bar::TEA)->Position(), Bar_(Bar::NPX)->Position(), Bar_(Bar::Versus)->Position()), std::tuple(4400, 48, 1));
     EXPECT_TRUE(w->ProjectSaved);
     EXPECT_EQ(prompter.asked.size(), 4u);
     EXPECT_EQ(prompter.asked[0].text, "Do you want to save changes?");
     EXPECT_TRUE(w->close());
 }
 
+// Subdivisions up to 2000 and rows from 9 in 3D, panels up to 10000 in 2D; Cancel (no text) changes nothing.
 TEST_F(Window, MaximumValueCommandTakesOnlyWhatTheModeAllows) {
-    auto answer = [&](const QString& text) {
-        prompter.dialogs.push_back([text](QDialog& d) {
-            d.findChild<QLineEdit*>()->setText(text);
-            return true;
-        });
-    };
-    answer("2001");
-    w->SetMaxValueClick(0);
-    EXPECT_EQ(Bar_(Bar::NPX)->Max(), 64);
-    answer("2000");
-    w->SetMaxValueClick(0);
-    EXPECT_EQ(Bar_(Bar::NPX)->Max(), 2000);
-    EXPECT_EQ(w->MaxSubdivisions3D, 2000);
-    answer("8");
-    w->SetMaxValueClick(1);
-    EXPECT_EQ(Bar_(Bar::MPX)->Max(), 64);
-    w->Act3D->trigger();
-    answer("10000");
-    w->SetMaxValueClick(0);
-    EXPECT_EQ(w->MaxPanels2D, 10000);
-    // Cancel changes nothing.
-    w->SetMaxValueClick(0);
-    EXPECT_EQ(Bar_(Bar::NPX)->Max(), 10000);
+    struct Step { bool to2D; int bar; const char* text; int max; };
+    for (const Step& s : {Step{false, 0, "2001", 64}, {false, 0, "2000", 2000}, {false, 1, "8", 64}, {true, 0, "10000", 10000}, {false, 0, nullptr, 10000}}) {
+        if (s.to2D) w->Act3D->trigger();
+        if (s.text) Answer(s.text);
+        w->SetMaxValueClick(s.bar);
+        EXPECT_EQ(Bar_(s.bar == 0 ? Bar::NPX : Bar::MPX)->Max(), s.max) << (s.text ? s.text : "cancelled");
+    }
+    EXPECT_EQ(std::pair(w->MaxSubdivisions3D, w->MaxPanels2D), std::pair(2000, 10000));
 }
 
 TEST_F(Window, DialogCommandsApplyOnOkOnly) {
-    auto fill = [&](std::vector<std::pair<const char*, QString>> edits, bool ok) {
-        prompter.dialogs.push_back([edits, ok](QDialog& d) {
-            for (const auto& [name, text] : edits) d.findChild<QLineEdit*>(name)->setText(text);
-            return ok;
-        });
-    };
     // Resize: OK asks for the sizes and rebuilds; Cancel leaves everything.
-    fill({{"EditLengthX", "2"}}, false);
+    Answer({{"EditLengthX", "2"}}, false);
     w->ActDimensions->trigger();
     EXPECT_EQ(w->Model.LengthX, -1.0);
-    fill({{"EditLengthX", "2"}}, true);
+    Answer({{"EditLengthX", "2"}});
     w->ActDimensions->trigger();
     EXPECT_EQ(w->Model.LengthX, 2.0);
     EXPECT_TRUE(w->LLength->text().contains("Length-X: 2 "));
     EXPECT_FALSE(w->ProjectSaved);
     // Tangent factors: each changed factor reaches the model.
-    fill({{"EditULE", "0.5"}}, true);
+    Answer({{"EditULE", "0.5"}});
     w->ActTanFactor->trigger();
-    EXPECT_EQ(w->Params[40], 0.5);
-    EXPECT_EQ(w->Params[41], 0.65);
+    EXPECT_EQ(std::pair(w->Params[40], w->Params[41]), std::pair(0.5, 0.65));
     // In 2D the dimensions command edits the airfoil options and stores a snapshot without a rebuild.
     w->Act3D->trigger();
     const int builds = w->BuildCount;
     const int pos = w->HistoryRing.Pos();
-    fill({{"EditChordLength", "3"}}, true);
+    Answer({{"EditChordLength", "3"}});
     w->ActDimensions->trigger();
-    EXPECT_EQ(w->Options.Airfoil.AirfoilChordLength, 3.0);
-    EXPECT_EQ(w->BuildCount, builds);
-    EXPECT_EQ(w->HistoryRing.Pos(), pos + 1);
+    EXPECT_EQ(std::tuple(w->Options.Airfoil.AirfoilChordLength, w->BuildCount, w->HistoryRing.Pos()), std::tuple(3.0, builds, pos + 1));
     // Alpha: only 64..255 is taken; Cancel and nonsense change nothing.
-    fill({{"EditDefault", "100"}}, true);
+    Answer({{"EditDefault", "100"}});
     w->ActAlphaValue->trigger();
-    fill({{"EditDefault", "30"}}, true);
+    Answer({{"EditDefault", "30"}});
     w->ActAlphaValue->trigger();
     w->ActAlphaValue->trigger();
     EXPECT_EQ(w->AlphaValue, 100);
     // Edit on a slider keeps a typed minus sign.
-    fill({{"EditDefault", "-0,25"}}, true);
+    Answer({{"EditDefault", "-0,25"}});
     w->MenuEditBarsClick(9);
     EXPECT_EQ(w->Params[9], -0.25);
     w->ActCopyInfo->trigger();
@@ -313,25 +263,20 @@ TEST_F(Window, DialogCommandsApplyOnOkOnly) {
 }
 
 TEST_F(Window, FinestBodyShowsTheBusyCursorAndStaysResponsive) {
-    prompter.dialogs.push_back([](QDialog& d) { return d.findChild<QLineEdit*>()->setText("2000"), true; });
-    w->SetMaxValueClick(0);
-    prompter.dialogs.push_back([](QDialog& d) { return d.findChild<QLineEdit*>()->setText("2000"), true; });
-    w->SetMaxValueClick(1);
-    {
-        // One build at the far end of both sliders.
-        w->ActBars->trigger();
-        Bar_(Bar::NPX)->SetPosition(2000);
-        Bar_(Bar::MPX)->SetPosition(2000);
-        w->ActBars->trigger();
+    for (int bar : {0, 1}) {
+        Answer("2000");
+        w->SetMaxValueClick(bar);
     }
-    EXPECT_EQ(w->BusyCursorBuilds, 1);
-    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-    EXPECT_EQ(w->Model.GridN, 2000);
+    // One build at the far end of both sliders.
+    w->ActBars->trigger();
+    Bar_(Bar::NPX)->SetPosition(2000);
+    Bar_(Bar::MPX)->SetPosition(2000);
+    w->ActBars->trigger();
+    EXPECT_EQ(std::tuple(w->BusyCursorBuilds, QApplication::overrideCursor() == nullptr, w->Model.GridN), std::tuple(1, true, 2000));
     StepRight(Bar::NPX);  // the maximum: the same value again, rebuilt
     Bar_(Bar::NPX)->SetPosition(40);
     Bar_(Bar::MPX)->SetPosition(40);
-    EXPECT_EQ(w->Model.GridN, 40);
-    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(std::pair(w->Model.GridN, QApplication::overrideCursor() == nullptr), std::pair(40, true));
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 // qt_canvas_test.cpp — the section picture and pressure plot drawn for real on the Qt raster canvas, checked by pixels.
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QColor>
 #include <QImage>
 #include <QRect>
@@ -10,6 +9,7 @@
 #include <string>
 #include <utility>
 
+#include "app/app_test_support.h"
 #include "app/qt_canvas.h"
 #include "engine/airfoil_drawing.h"
 #include "engine/model.h"
@@ -17,16 +17,6 @@
 
 namespace korvel {
 namespace {
-
-// One headless application object for the whole program, made before any test paints text.
-void Headless() {
-    if (QCoreApplication::instance() != nullptr) return;
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "test_app";
-    static char* argv[] = {name, nullptr};
-    new QApplication(argc, argv);  // never destroyed: at exit Qt's input-device statics may be gone already
-}
 
 QColor Of(Rgb c) { return QColor(c.r, c.g, c.b); }
 
@@ -53,15 +43,10 @@ int InkRows(const QImage& image, QRect box, QColor colour) {
 }
 
 TEST(QtCanvas, SectionPlotAndTextsLandOnTheirPixels) {
-    Headless();
+    testing::EnsureApplication();
     QtCanvas canvas(800, 500);
     testing::RecordingCanvas recorded(800, 500, &canvas);  // the image is checked where the drawing asked for pixels
-    ModelState m;  // the diamond of chord 1 and thickness 0.1, panels 1, 2 below and 3, 4 above
-    m.SetSectionCount(4);
-    m.SectionX = {0, 1.0, 0.5, 0.0, 0.5, 1.0, 0};
-    m.SectionY = {0, 0.0, -0.05, 0.0, 0.05, 0.0, 0};
-    m.SectionLE = 3;
-    m.CpValues = {0.0, 1.0, -2.5, -0.4, 0.2};
+    ModelState m = testing::Diamond({0.0, 1.0, -2.5, -0.4, 0.2});
     std::string info;
     DrawAirfoil(m, recorded, 800, 500, true, 0.5, 0.25, 3.0, info);
     const QImage& image = canvas.Image();
@@ -88,7 +73,7 @@ TEST(QtCanvas, SectionPlotAndTextsLandOnTheirPixels) {
 }
 
 TEST(QtCanvas, LargerFontsAreTallerAndRectanglesStopShortOfTheFarCorner) {
-    Headless();
+    testing::EnsureApplication();
     QtCanvas canvas(100, 40);
     canvas.SetFont("Arial", 9, true, Rgb{255, 255, 255});
     const int small = canvas.TextHeight("H");

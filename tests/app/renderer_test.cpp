@@ -4,7 +4,6 @@
 #include <fenv.h>
 #include <xmmintrin.h>
 
-#include <cmath>
 #include <limits>
 
 #include "app/gl_loader.h"

@@ -1,6 +1,9 @@
-// core_test_support.h — slider states and parameter-file edits the file tests share.
+// core_test_support.h — slider states, parameter-file edits and the committed seed files the file tests share.
 #pragma once
 
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 
 #include "app/core/params_file.h"
@@ -25,6 +28,13 @@ inline std::string SetKey(std::string text, const std::string& key, const char* 
     if (at == std::string::npos) return text + key + "=" + (value ? value : "") + "\n";
     const std::size_t end = text.find('\n', at + 1);
     return text.replace(at + 1, end - at, value ? key + "=" + value + "\n" : "");
+}
+
+// A committed fuzz seed (tests/fuzz/seeds/name): files this program writes, so they double as exact goldens.
+inline std::string Seed(const std::string& name) {
+    std::stringstream text;
+    text << std::ifstream(std::filesystem::path(__FILE__).parent_path().parent_path() / "fuzz/seeds" / name, std::ios::binary).rdbuf();
+    return text.str();
 }
 
 }  // namespace korvel::test

@@ -18,9 +18,7 @@ TEST(History, StepsBackAndForthAndANewMoveCutsTheRedoRange) {
     h.Reset(WithTea(0));
     for (int i = 1; i <= 3; ++i) EXPECT_TRUE(h.Push(WithTea(i)));
     for (int expected : {2, 1, 0}) EXPECT_EQ(h.Step(-1)->Pos(Bar::TEA), expected);
-    EXPECT_FALSE(h.CanUndo());
-    EXPECT_FALSE(h.Step(-1).has_value());  // never below the first entry
-    EXPECT_TRUE(h.CanRedo());
+    EXPECT_TRUE(!h.CanUndo() && !h.Step(-1) && h.CanRedo());  // never below the first entry
     EXPECT_EQ(h.Step(+3)->Pos(Bar::TEA), 3);
     EXPECT_FALSE(h.Step(+1).has_value());  // never above the last stored entry
     h.Step(-2);
@@ -37,8 +35,7 @@ TEST(History, KeepsTheLast200StepsAndSkipsIdenticalSnapshots) {
     int undos = 0;
     int32_t oldest = -1;
     for (; auto e = h.Step(-1); ++undos) oldest = e->Pos(Bar::TEA);
-    EXPECT_EQ(undos, 200);
-    EXPECT_EQ(oldest, 5);  // the start state is gone
+    EXPECT_EQ(std::pair(undos, oldest), std::pair(200, 5));  // the start state is gone
 }
 
 TEST(History, EntriesKeepExactValuesAndCutTheStatusOnACharacterBoundary) {
@@ -50,8 +47,7 @@ TEST(History, EntriesKeepExactValuesAndCutTheStatusOnACharacterBoundary) {
     h.Push(s);
     h.Push(WithTea(1));
     const PanelState back = *h.Step(-1);
-    EXPECT_EQ(back.Params[2], 44.123);
-    EXPECT_EQ(back.Status, std::string(254, 'a'));
+    EXPECT_EQ(std::pair(back.Params[2], back.Status), std::pair(44.123, std::string(254, 'a')));
 }
 
 }  // namespace

@@ -15,39 +15,19 @@ namespace {
 
 const std::string kHome = "/home/tester";
 
-// Section by section, one source line each.
-const char* const kDefaultSolidText =
-    ";korvel parameters\n"
-    "[Dimensions]\nLengthX=-1.0000000\nWidthY=-1.0000000\nHeightZ=-1.0000000\n"
-    "[Mod]\nMod3D=1\nModCut=0\nModMirror=0\nModCutSection=0\nModWing=0\nModSpan=0\n"
-    "[Flip]\nVertical=0\nHorizontal=0\n"
-    "[Subdivisions]\nnX=40\nmYZ=40\n"
-    "[EdgeAngle]\nTea=44.0000000\nLea=0.0000000\n"
-    "[Thickness]\nx0=0.0575000\nrb=0.9815000\nrc1=0.9815000\nrc2=0.9815000\n"
-    "[Camber]\ny0=0.0000000\n"
-    "[Mdlr]\ntx3=0.0000000\ntz3=0.0040000\nkc3=0.1000000\nkt3=0.0000000\nvs3=0\nnm3=0.5000000\n"
-    "tx2=0.0000000\ntz2=0.0040000\nkc2=0.1000000\nkt2=0.0000000\nvs2=0\nnm2=0.5000000\n"
-    "[Stretch]\nfY=1.0000000\nfZ=1.0000000\ndY=1.0000000\n"
-    "[Fold]\nfoldX=0.0000000\nfoldZ=0.0000000\n"
-    "[SpanSection]\nss=1.0000000\n"
-    "[WingTip]\nwt=0.0000000\n"
-    "[Cut]\nc=1\n"
-    "[CutSection]\ntX=1\ntY=1\ntZ=1\ncsX=1.0000000\ncsY=1.0000000\ncsZ=1.0000000\n"
-    "[SurfaceTangentFactors]\nUpperLeadingEdge=0.6500000\nUpperRoundedTrailingEdge=0.6500000\n"
-    "LowerLeadingEdge=0.6500000\nLowerRoundedTrailingEdge=0.6500000\n"
-    "[Output]\n;Rotation -> 0:x,y,z - 1:y,z,x - 2:z,x,y\nRotation=0\nformat=stl\nfile=/home/tester/Desktop/korvel3D00.stl\n";
-
 PanelState TwoD(PanelState s) {
     s.Act3D = false;
     return s;
 }
 
+// The committed fuzz seed is the exact text of the default solid state; 2D differs in the mode and the output.
 TEST(ParamsFile, WritesTheExactTextForTheDefaultSolidAnd2DStates) {
-    EXPECT_EQ(ParamsFileText(DefaultPanelState(), kHome), kDefaultSolidText);
-    std::string twoD = test::SetKey(kDefaultSolidText, "Mod3D", "0");
+    const std::string solid = test::Seed("params/solid.krvlp");
+    EXPECT_EQ(ParamsFileText(DefaultPanelState(), "/home/user"), solid);
+    std::string twoD = test::SetKey(solid, "Mod3D", "0");
     twoD.erase(twoD.find("[Output]"));
-    twoD += "[Output]\nformat=dat\nChord Length=1\nXY Plane=1\nfile=/home/tester/Desktop/korvel2D00.dat\n";
-    EXPECT_EQ(ParamsFileText(TwoD(DefaultPanelState()), kHome), twoD);
+    twoD += "[Output]\nformat=dat\nChord Length=1\nXY Plane=1\nfile=/home/user/Desktop/korvel2D00.dat\n";
+    EXPECT_EQ(ParamsFileText(TwoD(DefaultPanelState()), "/home/user"), twoD);
     // Every real is written with '.', seven decimals, correctly rounded and without a sign on zero.
     PanelState s = DefaultPanelState();
     std::tie(s.Params[9], s.Params[20], s.LengthX) = std::tuple(-0.00000001, -49.99999996, 1234567.123456789);
@@ -126,7 +106,7 @@ TEST(ParamsFile, EdgeCases) {
         {false, {{"kt3", "361"}, {"Tea", "-1"}}, "Tea=-1"},  // the first fault in the file is named
     };
     for (const Case& c : cases) {
-        std::string text = c.twoD ? ParamsFileText(TwoD(DefaultPanelState()), kHome) : kDefaultSolidText, trace;
+        std::string text = ParamsFileText(c.twoD ? TwoD(DefaultPanelState()) : DefaultPanelState(), kHome), trace;
         for (const auto& [key, value] : c.keys) {
             trace += std::string(key) + "=" + (value ? value : "(removed)") + " ";
             const std::size_t at = text.find(key);

@@ -12,8 +12,8 @@
 
 #include "engine/airfoil_drawing.h"
 #include "engine/build_inputs.h"
-#include "engine/build_model.h"
 #include "engine/text_helpers.h"
+#include "mesh_checks.h"
 #include "recording_canvas.h"
 
 namespace korvel {
@@ -28,15 +28,10 @@ constexpr Rgb kBlack{0, 0, 0}, kGrey{128, 128, 128}, kWhite{255, 255, 255}, kNav
 constexpr Rgb kYellow{255, 255, 0}, kRed{255, 0, 0}, kGreen{0, 255, 0};
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-// A diamond of chord 1 and thickness 0.1 (area 0.05, height 10 %), panels 1, 2 below and 3, 4 above,
-// drawn on a recording canvas of W x H.
+// The diamond (area 0.05, height 10 %) drawn on a recording canvas of W x H.
 RecordingCanvas Draw(ModelState& m, std::vector<double> cp, bool tunnel, double Cl, double Cd, double aoa,
                      std::string& info, int W = 800, int H = 500) {
-    m.SetSectionCount(4);
-    m.SectionX = {0, 1.0, 0.5, 0.0, 0.5, 1.0, 0};
-    m.SectionY = {0, 0.0, -0.05, 0.0, 0.05, 0.0, 0};
-    m.SectionLE = 3;
-    m.CpValues = std::move(cp);
+    m = testing::Diamond(std::move(cp));
     RecordingCanvas canvas(W, H);
     DrawAirfoil(m, canvas, W, H, tunnel, Cl, Cd, aoa, info);
     return canvas;
@@ -124,20 +119,12 @@ TEST(AirfoilDrawing, PressurePlotAxisCurvesColoursAndFigures) {
 // 64 panels: solved and plotted. 640: no solver, the plain view and no coefficients. A contour folded onto
 // its chord (fZ = 0): no solution, the section alone, and a word that it has no thickness instead of NaN.
 TEST(AirfoilDrawing, ThroughTheBuild) {
-    BuildInputs in;
-    in.Act3D = false;
-    in.ActTunnel = true;
-    in.CanvasWidth = 640;
-    in.CanvasHeight = 480;
-    in.AngleOfAttack = 4.0;
     const std::string nan = FloatToText(kNaN);
     for (const auto& [ns, fZ] : {std::pair{64, 1.0}, std::pair{640, 1.0}, std::pair{64, 0.0}}) {
-        in.nX = ns;
-        in.fZ = fZ;
-        ModelState m;
         RecordingCanvas canvas(640, 480);
         std::string info;
-        ASSERT_NO_THROW(BuildModel(m, in, canvas, info));
+        testing::Build({.nX = ns, .CanvasWidth = 640, .CanvasHeight = 480, .ActTunnel = true, .Act3D = false, .fZ = fZ, .AngleOfAttack = 4.0},
+                       {-1, -1, -1}, &canvas, &info);
         const bool plot = ns == 64 && fZ == 1.0;
         EXPECT_TRUE((canvas.FindText("CP") != nullptr) == plot && (canvas.Count(CallKind::Line) > 0) == plot);
         EXPECT_EQ(info.find("\nCl= ") != std::string::npos, plot) << ns;

@@ -5,20 +5,20 @@
 #include <limits>
 #include <stdexcept>
 #include <string>
+#include <tuple>
 
 #include "engine/build_inputs.h"
 #include "engine/build_model.h"
 #include "engine/canvas.h"
 #include "engine/model.h"
+#include "mesh_checks.h"
 
 namespace korvel {
 namespace {
 
 // A 2D build of the given inputs on a canvas of the given size.
 BuildInputs TwoD(BuildInputs in = {}, int32_t width = 800, int32_t height = 600) {
-    in.Act3D = in.ActCutSec = false;
-    in.CanvasWidth = width;
-    in.CanvasHeight = height;
+    std::tie(in.Act3D, in.ActCutSec, in.CanvasWidth, in.CanvasHeight) = std::tuple(false, false, width, height);
     return in;
 }
 
@@ -29,15 +29,7 @@ void Build(ModelState& m, const BuildInputs& in) {
 }
 
 // Every 2D section: chord 1 from the leading edge at (0, 0) to the trailing edge at (1, 0), lower surface first.
-void ExpectUnitChord(const ModelState& m, const std::string& what) {
-    const int32_t ns = m.SectionCount, le = m.SectionLE;
-    ASSERT_TRUE(m.SectionX.size() == static_cast<size_t>(ns + 2) && le == ns / 2 + 1) << what;
-    EXPECT_TRUE(m.SectionX[1] == 1.0 && m.SectionX[ns + 1] == 1.0 && m.SectionX[le] == 0.0) << what;
-    EXPECT_TRUE(m.SectionY[1] == 0.0 && m.SectionY[ns + 1] == 0.0 && m.SectionY[le] == 0.0) << what;
-    EXPECT_LE(m.SectionY[le - 1], m.SectionY[le + 1]) << what;
-    for (int32_t i = 1; i <= ns + 1; ++i)
-        ASSERT_TRUE(std::isfinite(m.SectionX[i]) && std::isfinite(m.SectionY[i])) << what << " point " << i;
-}
+void ExpectUnitChord(const ModelState& m, const std::string& what) { testing::ExpectSectionConventions(m, true, what); }
 
 // Counts round up to the next multiple (8 for the section, 4 for the rows); every road through the sets, the
 // wing flag and the directions ends on the unit chord, also at kt = 360 where the modifier's exponent is 0.
@@ -82,8 +74,7 @@ TEST(Build2D, FlipsMirrorTheSection) {
     ModelState plain, flipped[2];
     Build(plain, in);
     for (int h : {0, 1}) {
-        in.FlipVertical = 1 - h;
-        in.FlipHorizontal = h;
+        std::tie(in.FlipVertical, in.FlipHorizontal) = std::tuple(1 - h, h);
         Build(flipped[h], in);
         ExpectUnitChord(flipped[h], h ? "horizontal" : "vertical");
     }

@@ -1,10 +1,14 @@
-// mesh_checks.h — shared builds and triangle-list checks: exact edge pairing, divergence volumes.
+// mesh_checks.h — shared builds and checks: section conventions, exact edge pairing of triangle lists, divergence volumes.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <array>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "engine/build_model.h"
@@ -15,12 +19,7 @@ namespace korvel::testing {
 // Round ends, round sections, no stretch, no modifier: the body is the sphere of diameter 1 and the
 // wing a cylinder of diameter 1 along Y.
 inline BuildInputs RoundInputs(bool wing, int32_t n = 40) {
-    BuildInputs in;
-    in.nX = in.mYZ = n;
-    in.Tea = in.Lea = 180.0;
-    in.rb = in.rc1 = in.rc2 = 1.0;
-    in.ActWing = wing;
-    return in;
+    return {.nX = n, .mYZ = n, .Tea = 180.0, .Lea = 180.0, .ActWing = wing, .rb = 1.0, .rc1 = 1.0, .rc2 = 1.0};
 }
 
 // The whole pipeline on a fresh state at the requested dimensions (-1: the natural one), on the inputs'
@@ -28,13 +27,23 @@ inline BuildInputs RoundInputs(bool wing, int32_t n = 40) {
 inline ModelState Build(const BuildInputs& in, Vec3d size = {-1, -1, -1}, Canvas* canvas = nullptr,
                         std::string* info = nullptr) {
     ModelState m;
-    m.LengthX = size.x;
-    m.WidthY = size.y;
-    m.HeightZ = size.z;
+    std::tie(m.LengthX, m.WidthY, m.HeightZ) = std::tuple(size.x, size.y, size.z);
     NullCanvas none(in.CanvasWidth, in.CanvasHeight);
     std::string text;
     BuildModel(m, in, canvas ? *canvas : none, info ? *info : text);
     return m;
+}
+
+// A section's conventions: points 1 and ns + 1 at the trailing edge, the leading edge (point ns/2 + 1) and
+// both ends on y = 0, the lower surface first, every point finite; a unit chord runs from x = 0 to 1.
+inline void ExpectSectionConventions(const ModelState& m, bool unitChord, const std::string& what = "") {
+    const int32_t ns = m.SectionCount, le = m.SectionLE;
+    ASSERT_TRUE(m.SectionX.size() == static_cast<size_t>(ns + 2) && le == ns / 2 + 1) << what;
+    EXPECT_TRUE(m.SectionY[1] == 0.0 && m.SectionY[ns + 1] == 0.0 && m.SectionY[le] == 0.0 && m.SectionX[1] == m.SectionX[ns + 1]) << what;
+    EXPECT_TRUE(!unitChord || (m.SectionX[1] == 1.0 && m.SectionX[le] == 0.0)) << what;
+    EXPECT_LE(m.SectionY[le - 1], m.SectionY[le + 1]) << what;
+    for (int32_t i = 1; i <= ns + 1; ++i)
+        ASSERT_TRUE(std::isfinite(m.SectionX[i]) && std::isfinite(m.SectionY[i])) << what << " point " << i;
 }
 
 // Every edge twice, once in each direction: the list bounds a closed, consistently wound surface. Plain

@@ -85,11 +85,9 @@ TEST(MeshSolids, SweptWingCutThroughBothHalves) {
     // Swept far enough back that a plane across the span, behind the root, meets each half separately:
     // two outlines, each with its own cap. Kept and discarded parts add up to the whole wing.
     BuildInputs in = RoundInputs(true);
-    in.fY = 4.0;
-    in.foldX = 10.0;
+    std::tie(in.fY, in.foldX) = std::tuple(4.0, 10.0);
     const double whole = Build(in).Volume;
-    in.ActCutSec = true;
-    in.csX = 0.5;
+    std::tie(in.ActCutSec, in.csX) = std::tuple(true, 0.5);
     double sum = 0.0;
     for (int32_t type : {1, 2}) {
         in.tX = type;
@@ -110,30 +108,17 @@ TEST(MeshSolids, ClosedAndOutwardOverTheOptions) {
         for (int32_t sets = 0; sets < 3; ++sets)
             for (int cut = 0; cut < 6; ++cut)
                 for (int32_t type = 1; type <= (cut >= 1 && cut <= 4 ? 2 : 1); ++type) {  // no plane, no side
-                    BuildInputs in;
-                    in.nX = in.mYZ = 24;
-                    in.ActWing = shape >= 5;
-                    in.c = in.ActWing ? shape - 5 : shape;
-                    in.ActCut = in.c > 0;
-                    in.fY = in.ActWing ? 3.0 : 1.0;
+                    const bool wing = shape >= 5;
+                    BuildInputs in{.nX = 24, .mYZ = 24, .tX = type, .csX = cuts[cut][0], .csY = cuts[cut][1], .csZ = cuts[cut][2], .tY = type,
+                                   .tZ = type, .c = wing ? shape - 5 : shape, .ActCutSec = cut >= 1 && cut <= 4, .ActCut = shape != 0 && shape != 5,
+                                   .ActMirror = cut == 5, .ActWing = wing, .fY = wing ? 3.0 : 1.0};
                     if (sets > 0) std::tie(in.vs3, in.tx3, in.tz3, in.kt3, in.tx2, in.tz2) = std::tuple(sets - 1, 1.0, 0.3, 20.0, 0.5, 0.2);
-                    std::tie(in.csX, in.csY, in.csZ) = std::tuple(cuts[cut][0], cuts[cut][1], cuts[cut][2]);
-                    in.ActCutSec = cut >= 1 && cut <= 4;
-                    in.ActMirror = cut == 5;
-                    in.tX = in.tY = in.tZ = type;
                     cases.push_back(in);
                 }
     ASSERT_EQ(cases.size(), 8u * 3 * (4 * 2 + 2));
-    for (const bool wing : {false, true}) {
-        BuildInputs bent;  // the body that left all its triangles facing inward
-        std::tie(bent.ActWing, bent.tx3, bent.tz3, bent.kt3, bent.kc3, bent.nm3, bent.vs3) = std::tuple(wing, 0.5, 0.5, 0.0, 1.0, 0.5, 1);
-        cases.push_back(bent);
-    }
-    for (const double y0 : {0.3, 0.4446}) {
-        BuildInputs in;
-        std::tie(in.ActWing, in.y0, in.rc2, in.fY) = std::tuple(true, y0, y0 > 0.4 ? 0.7899 : 0.7, 2.0);
-        cases.push_back(in);
-    }
+    for (const bool wing : {false, true})  // the body that left all its triangles facing inward
+        cases.push_back({.tx3 = 0.5, .vs3 = 1, .ActWing = wing, .tz3 = 0.5, .kc3 = 1.0, .kt3 = 0.0, .nm3 = 0.5});
+    for (const double y0 : {0.3, 0.4446}) cases.push_back({.y0 = y0, .ActWing = true, .rc2 = y0 > 0.4 ? 0.7899 : 0.7, .fY = 2.0});
     for (std::size_t k = 0; k < cases.size(); ++k) {
         const ModelState m = Build(cases[k]);
         SCOPED_TRACE(::testing::Message() << "case " << k);
@@ -145,9 +130,7 @@ TEST(MeshSolids, ClosedAndOutwardOverTheOptions) {
 
 TEST(MeshBuild, CutPlanesSpanTheModelWithAMarginAndNoGridBuildsNothing) {
     BuildInputs in = RoundInputs(false, 16);
-    in.ActCutSec = true;
-    in.csX = 0.25;
-    in.tX = 2;  // the high side kept and moved to the origin: the plane at x = 0
+    std::tie(in.ActCutSec, in.csX, in.tX) = std::tuple(true, 0.25, 2);  // the high side kept and moved to the origin: the plane at x = 0
     const ModelState m = Build(in);
     ASSERT_TRUE(m.CutPlaneOn[0] && !m.CutPlaneOn[1] && !m.CutPlaneOn[2]);
     EXPECT_EQ(m.CutPlaneX[0][3][3], 0.0);

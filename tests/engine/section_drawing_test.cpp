@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "engine/section_drawing.h"
@@ -20,9 +21,7 @@ using Outline = std::vector<std::pair<int32_t, int32_t>>;
 // A model of the given fitted extents, unscaled, holding the given triangles.
 ModelState Holding(Vec3d size, const std::vector<T3p>& t) {
     ModelState m;
-    m.FittedSize = m.NaturalSize = size;
-    m.ScaleFactor = {1, 1, 1};
-    m.Triangles = t;
+    std::tie(m.FittedSize, m.NaturalSize, m.ScaleFactor, m.Triangles) = std::tuple(size, size, Vec3d{1, 1, 1}, t);
     m.TriangleLast = static_cast<int32_t>(t.size()) - 1;
     return m;
 }
@@ -69,17 +68,10 @@ TEST(SectionDrawingBuilt, SphereCutOneAndThreeTimesFittedAndMirrored) {
         {0, true, false, false},  {1, true, false, false},  {2, true, false, false},
         {0, false, false, true},  {0, false, true, false},  {2, false, true, false}};
     BuildInputs in = testing::RoundInputs(false);
-    in.x0 = 0.25;
-    in.Act3D = false;
-    in.ActCutSec = true;
-    in.CanvasWidth = 415;
-    in.CanvasHeight = 315;
+    std::tie(in.x0, in.Act3D, in.ActCutSec, in.CanvasWidth, in.CanvasHeight) = std::tuple(0.25, false, true, 415, 315);
     for (const auto& k : cases) {
-        in.csX = k.all || k.view == 0 ? 0.5 : 1.0;
-        in.csY = k.all || k.view == 1 ? 0.5 : 1.0;
-        in.csZ = k.all || k.view == 2 ? 0.5 : 1.0;
-        in.ActCut = in.ActMirror = k.mirror;
-        in.SectionView = k.view;
+        for (int a = 0; a < 3; ++a) (a == 0 ? in.csX : a == 1 ? in.csY : in.csZ) = k.all || k.view == a ? 0.5 : 1.0;
+        std::tie(in.ActCut, in.ActMirror, in.SectionView) = std::tuple(k.mirror, k.mirror, k.view);
         RecordingCanvas canvas(415, 315);
         std::string info;
         const ModelState m = testing::Build(in, k.fitted ? Vec3d{fit[0], fit[1], fit[2]} : Vec3d{-1, -1, -1}, &canvas, &info);

@@ -9,6 +9,7 @@
 
 #include "engine/model.h"
 #include "engine/section.h"
+#include "mesh_checks.h"
 
 namespace korvel {
 namespace {
@@ -24,14 +25,9 @@ ModelState Base(int32_t ns, int direction, double x0, double y0, double rc1, dou
     return m;
 }
 
-// The section's own conventions: trailing edge at both ends, leading edge in the middle, lower surface first.
+// The conventions, and the lowest point kept for the modifier.
 void ExpectConventions(const ModelState& m) {
-    const int32_t ns = m.SectionCount, le = m.SectionLE;
-    ASSERT_EQ(m.SectionX.size(), static_cast<size_t>(ns + 2));
-    EXPECT_EQ(le, ns / 2 + 1);
-    EXPECT_TRUE(m.SectionY[1] == 0 && m.SectionY[ns + 1] == 0 && m.SectionY[le] == 0);
-    EXPECT_EQ(m.SectionX[1], m.SectionX[ns + 1]);
-    EXPECT_LE(m.SectionY[le - 1], m.SectionY[le + 1]);
+    testing::ExpectSectionConventions(m, false);
     double lowest = 0.0;
     for (double y : m.SectionY) lowest = std::min(lowest, y);
     EXPECT_EQ(m.SectionMinY, lowest);

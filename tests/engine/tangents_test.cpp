@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <string>
+#include <tuple>
 
 #include "engine/tangents.h"
 #include "mesh_checks.h"
@@ -39,12 +40,8 @@ void ExpectNear(const Vec3d& got, const Vec3d& want, double tol, const std::stri
 // ends apart.
 BuildInputs Round(bool wing) {
     BuildInputs in = testing::RoundInputs(wing, 24);
-    in.fY = wing ? 3.0 : 1.0;
-    in.x0 = 0.25;
-    in.UpperLeadingEdge = 0.7;
-    in.UpperRoundedTrailingEdge = 0.6;
-    in.LowerLeadingEdge = 0.3;
-    in.LowerRoundedTrailingEdge = 0.2;
+    std::tie(in.fY, in.x0) = std::tuple(wing ? 3.0 : 1.0, 0.25);
+    std::tie(in.UpperLeadingEdge, in.UpperRoundedTrailingEdge, in.LowerLeadingEdge, in.LowerRoundedTrailingEdge) = std::tuple(0.7, 0.6, 0.3, 0.2);
     return in;
 }
 
@@ -94,8 +91,7 @@ TEST(SurfaceTangents, SpherePolesSeamsAndFreeEntries) {
 TEST(SurfaceTangents, HalfBodiesMeetTheirFlatFaceSquarely) {
     for (int32_t mode = 1; mode <= 4; ++mode) {
         BuildInputs in = Round(false);
-        in.ActCut = true;
-        in.c = mode;
+        std::tie(in.ActCut, in.c) = std::tuple(true, mode);
         const ModelState m = Build(in);
         for (int32_t i = 2; i <= m.GridM; ++i) {
             for (int r = 0; r < 2; ++r) {
@@ -158,8 +154,7 @@ TEST(SectionTangents, RoundEdgesScaledSharpEdgesOneSided) {
 
     // The pipeline's 2D circle: factors passed as given, whatever the trailing-edge angle does in 3D.
     BuildInputs in = Round(false);
-    in.Act3D = false;
-    in.CanvasWidth = in.CanvasHeight = 200;
+    std::tie(in.Act3D, in.CanvasWidth, in.CanvasHeight) = std::tuple(false, 200, 200);
     ExpectSection(Build(in), {0, 0, 0, 0}, {-0.7, 0.6, 0.3, -0.2});
 }
 

@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <numbers>
+#include <tuple>
 
 #include "engine/build_model.h"
 #include "engine/build_paths.h"
@@ -49,9 +50,8 @@ TEST(WingGrid, ColumnCountsShareTheOutline) {
     ModelState m = Section(16, 0.06, 0.06);  // thickness 0.12
     double wt = 0;
     BuildWing(m, wt, kSpanLinear, 0, 4.0, 0, 0, 1.0);
-    EXPECT_EQ(m.GridN, 88);
-    EXPECT_EQ(m.PatchFirst, (std::array<int32_t, 6>{1, 21, 41, 45, 65, 85}));
-    EXPECT_EQ(m.PatchLast, (std::array<int32_t, 6>{21, 41, 45, 65, 85, 89}));
+    EXPECT_EQ(std::tuple(m.GridN, m.PatchFirst, m.PatchLast),
+              std::tuple(88, std::array<int32_t, 6>{1, 21, 41, 45, 65, 85}, std::array<int32_t, 6>{21, 41, 45, 65, 85, 89}));
     EXPECT_TRUE(m.GridY[5][21] == 0.0 && m.BodyEndX == (std::array{1.0, 0.0}));
     for (int c : {1, 2}) {  // half wings chain four patches; ss = 0 drops the shrunken tip and its rounding
         ModelState h = Section(16, 0.06, 0.06);

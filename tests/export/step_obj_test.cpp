@@ -1,7 +1,6 @@
 // step_obj_test.cpp — exchange-file and OBJ text: numbers, strings, names, collapsed sides, the same nets in both formats.
 #include <gtest/gtest.h>
 
-
 #include <algorithm>
 #include <map>
 

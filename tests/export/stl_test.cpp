@@ -90,25 +90,14 @@ TEST(StlAdmesh, ReadsEveryClosedConfigurationCleanWithTheModelsVolume) {
     for (const bool wing : {false, true}) {
         const std::string kind = wing ? "wing" : "body";
         cases.push_back({kind, test::Solid(wing)});
-        for (int32_t c = 1; c <= (wing ? 2 : 4); ++c) {
-            BuildInputs in = test::Solid(wing);
-            in.ActCut = true;
-            in.c = c;
-            cases.push_back({kind + " cut mode " + std::to_string(c), in});
-        }
-        BuildInputs reversed = test::Solid(wing);
-        reversed.vs3 = 1;
-        reversed.tx3 = 0.05;  // a modifier set on, in the other direction
-        cases.push_back({kind + " with set 1 reversed", reversed});
-        BuildInputs bent = test::Solid(wing);  // a set-1 bend that turns the grid inside out
-        std::tie(bent.tx3, bent.tz3, bent.kt3, bent.kc3, bent.nm3, bent.vs3) = std::tuple(0.5, 0.5, 0.0, 1.0, 0.5, 1);
-        cases.push_back({kind + " bent by set 1", bent});
+        for (int32_t c = 1; c <= (wing ? 2 : 4); ++c) cases.push_back({kind + " cut mode " + std::to_string(c), {.c = c, .ActCut = true, .ActWing = wing}});
+        cases.push_back({kind + " with set 1 reversed", {.tx3 = 0.05, .vs3 = 1, .ActWing = wing}});  // a modifier set on, the other way
+        // A set-1 bend that turns the grid inside out.
+        cases.push_back({kind + " bent by set 1", {.tx3 = 0.5, .vs3 = 1, .ActWing = wing, .tz3 = 0.5, .kc3 = 1.0, .kt3 = 0.0, .nm3 = 0.5}});
         cases.push_back({kind + " cut three ways", test::Solid(wing, 0.7, 0.6, 0.5)});
         cases.push_back({kind + " cut and mirrored", test::Solid(wing, 1.0, 0.5, 1.0, true)});
     }
-    BuildInputs cambered = test::Solid(true);  // strong camber
-    std::tie(cambered.y0, cambered.rc2) = std::tuple(0.4446, 0.7899);
-    cases.push_back({"wing of strong camber", cambered});
+    cases.push_back({"wing of strong camber", {.y0 = 0.4446, .ActWing = true, .rc2 = 0.7899}});
     TempDir dir;
     int k = 0;
     for (const auto& [name, in] : cases) {

@@ -1,6 +1,8 @@
 // writer_test_util.h — shared fixtures of the writer tests: files, tools, OpenCASCADE, hand-made and built models.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <array>
 #include <cmath>
 #include <cstdio>
@@ -54,6 +56,16 @@ inline std::vector<std::string> ReadLines(const std::string& path) {
 }
 
 inline void WriteWholeFile(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
+
+// Runs run and expects an E whose message holds text; what names the case in a failure.
+template <class E, class F> void ExpectRefused(F&& run, const std::string& text, const std::string& what) {
+    try {
+        run();
+        ADD_FAILURE() << what << " was not refused";
+    } catch (const E& e) {
+        EXPECT_NE(std::string(e.what()).find(text), std::string::npos) << what << ": " << e.what();
+    }
+}
 
 // A fresh folder for one test's files, removed with the object.
 class TempDir {
@@ -188,32 +200,18 @@ inline ModelState TinySection(int32_t ns = 8) {
 // The modeller's default body or wing, optionally in section mode with cuts at the given fractions
 // (1 = no cut) and a mirror.
 inline BuildInputs Solid(bool wing, double csX = 1.0, double csY = 1.0, double csZ = 1.0, bool mirror = false) {
-    BuildInputs in;
-    in.ActWing = wing;
-    in.ActCutSec = csX < 1.0 || csY < 1.0 || csZ < 1.0;
-    in.Act3D = !in.ActCutSec;
-    in.csX = csX;
-    in.csY = csY;
-    in.csZ = csZ;
-    in.ActMirror = mirror;
-    return in;
+    const bool cut = csX < 1.0 || csY < 1.0 || csZ < 1.0;
+    return {.csX = csX, .csY = csY, .csZ = csZ, .ActCutSec = cut, .ActMirror = mirror, .Act3D = !cut, .ActWing = wing};
 }
 
 using testing::Build;
 
 // A real configuration whose section cut keeps nothing: the build leaves no triangle.
 inline BuildInputs EmptyCut() {
-    BuildInputs in;
-    std::tie(in.ActCut, in.c, in.ActMirror, in.ActCutSec, in.Act3D) = std::tuple(true, 2, true, true, false);
-    std::tie(in.csX, in.csZ, in.y0, in.rc1, in.fY) = std::tuple(0.083, 0.094, -0.258, 0.7224, 41.6);
-    std::tie(in.SpanFamily, in.FlipHorizontal) = std::tuple(1, 1);
-    return in;
+    return {.csX = 0.083, .csZ = 0.094, .y0 = -0.258, .c = 2, .SpanFamily = 1, .FlipHorizontal = 1, .ActCutSec = true, .ActCut = true,
+            .ActMirror = true, .Act3D = false, .rc1 = 0.7224, .fY = 41.6};
 }
 
-inline BuildInputs Section2D(int32_t nX) {
-    BuildInputs in = Solid(false);
-    std::tie(in.Act3D, in.CanvasWidth, in.CanvasHeight, in.nX) = std::tuple(false, 400, 300, nX);
-    return in;
-}
+inline BuildInputs Section2D(int32_t nX) { return {.nX = nX, .CanvasWidth = 400, .CanvasHeight = 300, .Act3D = false}; }
 
 }  // namespace korvel::test

@@ -5,8 +5,6 @@
 #include <QApplication>
 #include <QImage>
 
-#include <memory>
-
 #include "app/app_test_support.h"
 #include "app/gl_loader.h"
 #include "app/gl_view.h"
