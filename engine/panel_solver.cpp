@@ -161,6 +161,20 @@ struct Kernels {
         for (std::size_t l = 0; l < kLanes; ++l) v[l] = s;
         return v;
     }
+    // Lane l is x[mask[l]] for mask[l] < kLanes, else y[mask[l] - kLanes]. Clang has no general shuffle
+    // builtin; it only builds the two-lane kernels, where the lane loop costs nothing that matters.
+    static KORVEL_INLINE Vd Shuffle(const Vd& x, const Vd& y, const Vi& mask) {
+#if defined(__clang__)
+        Vd r;
+        for (std::size_t l = 0; l < kLanes; ++l) {
+            const auto m = static_cast<std::size_t>(mask[l]);
+            r[l] = m < kLanes ? x[m] : y[m - kLanes];
+        }
+        return r;
+#else
+        return __builtin_shuffle(x, y, mask);
+#endif
+    }
     static KORVEL_INLINE Vd Abs(const Vd& v) { return (Vd)((Vi)v & std::numeric_limits<long long>::max()); }
     // Comparison masks are only ever used to select, one at a time: GCC turns masks combined with | or &,
     // and 64-bit integer comparisons, into scalar code on some targets.
@@ -306,7 +320,7 @@ struct Kernels {
             const Vd E = (0.5 * q * logRatio + p * T) * Load(c.invL2.data() + j);
             Store(s.T.data() + j, T);
             Store(s.E.data() + j, E);
-            Store(row + j, __builtin_shuffle(E, prevE, shift) + (T - E));
+            Store(row + j, Shuffle(E, prevE, shift) + (T - E));
             prevE = E;
         }
     }
@@ -454,8 +468,8 @@ struct Kernels {
             if ((i / D) % 2 != 0) continue;
             const Vd x = r[i];
             const Vd y = r[i + D];
-            r[i] = __builtin_shuffle(x, y, lo);
-            r[i + D] = __builtin_shuffle(x, y, hi);
+            r[i] = Shuffle(x, y, lo);
+            r[i + D] = Shuffle(x, y, hi);
         }
         if constexpr (D > 1) Butterfly<D / 2>(r);
     }
