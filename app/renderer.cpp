@@ -10,6 +10,7 @@
 #include <numbers>
 
 #include "engine/checked_int.h"
+#include "engine/worker_pool.h"
 
 namespace korvel {
 
@@ -114,12 +115,19 @@ int32_t PackFaceNormal(const T3p& t) {
 
 void PackFaceNormals(const std::vector<T3p>& triangles, std::vector<int32_t>& packed) {
     packed.resize(3 * triangles.size());
-    int32_t* out = packed.data();
-    for (const T3p& t : triangles) {
-        const int32_t w = PackFaceNormal(t);
-        out[0] = out[1] = out[2] = w;
-        out += 3;
-    }
+    // Big lists are packed in slices on the solver's threads; each triangle's word depends on it alone.
+    constexpr size_t kSlice = 1 << 16;
+    const size_t slices = (triangles.size() + kSlice - 1) / kSlice;
+    auto pack = [&](size_t slice, size_t) {
+        const size_t end = std::min(triangles.size(), (slice + 1) * kSlice);
+        int32_t* out = packed.data() + 3 * slice * kSlice;
+        for (size_t i = slice * kSlice; i < end; ++i) {
+            const int32_t w = PackFaceNormal(triangles[i]);
+            out[0] = out[1] = out[2] = w;
+            out += 3;
+        }
+    };
+    RunTasks(slices, WorkerThreads(), pack);
 }
 
 // --- camera ------------------------------------------------------------------------------------------------
@@ -176,6 +184,7 @@ void Renderer::FitToModel(const ModelState& m) {
                   static_cast<float>(m.Centroid.z)};
     // Never trust the index beyond the array it indexes.
     const size_t count = std::min(static_cast<size_t>(std::max(m.TriangleLast + 1, 0)), m.Triangles.size());
+    if (triangles_.capacity() > 4 * count + 1024) std::vector<T3p>().swap(triangles_);  // as packed_
     triangles_.assign(m.Triangles.begin(), m.Triangles.begin() + static_cast<std::ptrdiff_t>(count));
 }
 
@@ -288,7 +297,9 @@ void Renderer::UploadScene() {
         attribute(axisBuffers_[k], 0, 3, GL_FLOAT, sizeof axes[k], axes[k]);
     }
 
-    std::vector<int32_t> packed;
+    // A much smaller model gives the memory of a big one back.
+    if (packed_.capacity() > 4 * 3 * triangles_.size() + 4096) std::vector<int32_t>().swap(packed_);
+    std::vector<int32_t>& packed = packed_;
     PackFaceNormals(triangles_, packed);
     f.GenVertexArrays(1, &meshArray_);
     f.BindVertexArray(meshArray_);

@@ -86,6 +86,7 @@ private:
     bool ready_ = false;
     bool disabled_ = false;
     std::vector<T3p> triangles_;
+    std::vector<int32_t> packed_;  // kept between uploads: fresh pages for a big model cost more than the packing
     int32_t uploadedVertices_ = 0;
 
     gl::GLuint meshArray_ = 0, meshPositions_ = 0, meshNormals_ = 0;

@@ -17,27 +17,31 @@
 namespace korvel {
 namespace {
 
-const ModelState& Model(bool wing) {
-    static ModelState models[2];
-    static bool built[2] = {false, false};
-    if (!built[wing]) {
+enum Case { kDefaultBody, kWing256, kBody2000 };
+
+const ModelState& Model(Case which) {
+    static ModelState models[3];
+    static bool built[3] = {false, false, false};
+    if (!built[which]) {
         BuildInputs in;
-        if (wing) {
+        if (which == kWing256) {
             in.ActWing = true;
             in.nX = in.mYZ = 256;
+        } else if (which == kBody2000) {
+            in.nX = in.mYZ = 2000;
         }
-        ResetDimensions(models[wing]);
+        ResetDimensions(models[which]);
         NullCanvas canvas;
         std::string info;
-        BuildModel(models[wing], in, canvas, info);
-        built[wing] = true;
+        BuildModel(models[which], in, canvas, info);
+        built[which] = true;
     }
-    return models[wing];
+    return models[which];
 }
 
 // What the view does on the CPU at every fit and upload: copy the list, pack one normal per vertex.
-void CopyAndPack(benchmark::State& state, bool wing) {
-    const ModelState& m = Model(wing);
+void CopyAndPack(benchmark::State& state, Case which) {
+    const ModelState& m = Model(which);
     Renderer r;
     std::vector<int32_t> packed;
     for (auto _ : state) {
@@ -82,7 +86,7 @@ GLContext* Context() {
 }
 
 // UploadScene in a real context: delete the old buffers, pack, and hand both arrays to GL.
-void GLUpload(benchmark::State& state, bool wing) {
+void GLUpload(benchmark::State& state, Case which) {
     GLContext* c = Context();
     if (c == nullptr) {
         state.SkipWithError("no display with GL 3.3 (run under xvfb-run)");
@@ -90,18 +94,20 @@ void GLUpload(benchmark::State& state, bool wing) {
     }
     bool ok = true;
     const auto finish = reinterpret_cast<void (*)()>(SharedGL().GetGLProc("glFinish", ok));
-    c->renderer->FitToModel(Model(wing));
+    c->renderer->FitToModel(Model(which));
     for (auto _ : state) {
         c->renderer->UploadScene();
         if (finish != nullptr) finish();
     }
-    state.counters["triangles"] = Model(wing).TriangleLast + 1;
+    state.counters["triangles"] = Model(which).TriangleLast + 1;
 }
 
-BENCHMARK_CAPTURE(CopyAndPack, DefaultBody, false)->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(CopyAndPack, Wing256, true)->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(GLUpload, DefaultBody, false)->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(GLUpload, Wing256, true)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(CopyAndPack, DefaultBody, kDefaultBody)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(CopyAndPack, Wing256, kWing256)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(CopyAndPack, Body2000, kBody2000)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(GLUpload, DefaultBody, kDefaultBody)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(GLUpload, Wing256, kWing256)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(GLUpload, Body2000, kBody2000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace korvel

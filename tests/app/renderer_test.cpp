@@ -74,6 +74,13 @@ TEST(Renderer, NormalsPackIntoTenBitFields) {
     std::vector<int32_t> packed;
     PackFaceNormals({tri(o, y, z), tri(o, z, y)}, packed);
     EXPECT_EQ(packed, (std::vector<int32_t>{511, 511, 511, 512, 512, 512}));
+    // A big list goes out in slices to several threads: every triangle's word lands at its own place.
+    std::vector<T3p> many(200003);
+    for (size_t i = 0; i < many.size(); ++i) many[i] = tri(o, i % 3 == 0 ? y : x, i % 5 == 0 ? y : z);
+    PackFaceNormals(many, packed);
+    ASSERT_EQ(packed.size(), 3 * many.size());
+    for (size_t i = 0; i < many.size(); ++i)
+        ASSERT_EQ(packed[3 * i + 2], PackFaceNormal(many[i])) << "triangle " << i;
 }
 
 TEST(Renderer, FitTakesTheLargestSizeAndCopiesTheList) {
