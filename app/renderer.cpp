@@ -100,6 +100,19 @@ uint32_t NormalField(float c) {
 
 }  // namespace
 
+// The view's copies of a big model keep their memory from one upload to the next, with an eighth to spare
+// so that a growing model does not reallocate at every step; a much smaller model gives it back. The old
+// contents are dropped before growing: they are overwritten anyway, and copying them would touch every page.
+namespace {
+template <class T>
+void ReserveWithRoom(std::vector<T>& v, size_t count) {
+    if (v.capacity() > 4 * count + 4096) std::vector<T>().swap(v);
+    if (v.capacity() >= count) return;
+    std::vector<T>().swap(v);
+    v.reserve(count + count / 8);
+}
+}  // namespace
+
 int32_t PackFaceNormal(const T3p& t) {
     const Point3f& p0 = t.p[0];
     const float ux = t.p[1].x - p0.x, uy = t.p[1].y - p0.y, uz = t.p[1].z - p0.z;
@@ -114,6 +127,7 @@ int32_t PackFaceNormal(const T3p& t) {
 }
 
 void PackFaceNormals(const std::vector<T3p>& triangles, std::vector<int32_t>& packed) {
+    ReserveWithRoom(packed, 3 * triangles.size());
     packed.resize(3 * triangles.size());
     // Big lists are packed in slices on the solver's threads; each triangle's word depends on it alone.
     constexpr size_t kSlice = 1 << 16;
@@ -184,7 +198,7 @@ void Renderer::FitToModel(const ModelState& m) {
                   static_cast<float>(m.Centroid.z)};
     // Never trust the index beyond the array it indexes.
     const size_t count = std::min(static_cast<size_t>(std::max(m.TriangleLast + 1, 0)), m.Triangles.size());
-    if (triangles_.capacity() > 4 * count + 1024) std::vector<T3p>().swap(triangles_);  // as packed_
+    ReserveWithRoom(triangles_, count);
     triangles_.assign(m.Triangles.begin(), m.Triangles.begin() + static_cast<std::ptrdiff_t>(count));
 }
 
@@ -297,8 +311,6 @@ void Renderer::UploadScene() {
         attribute(axisBuffers_[k], 0, 3, GL_FLOAT, sizeof axes[k], axes[k]);
     }
 
-    // A much smaller model gives the memory of a big one back.
-    if (packed_.capacity() > 4 * 3 * triangles_.size() + 4096) std::vector<int32_t>().swap(packed_);
     std::vector<int32_t>& packed = packed_;
     PackFaceNormals(triangles_, packed);
     f.GenVertexArrays(1, &meshArray_);
