@@ -9,6 +9,7 @@
 #include <limits>
 #include <numbers>
 
+#include "engine/big_buffer.h"
 #include "engine/checked_int.h"
 #include "engine/worker_pool.h"
 
@@ -98,19 +99,6 @@ uint32_t NormalField(float c) {
     return static_cast<uint32_t>(v >> 6) & 0x3FFu;  // >> on a negative value rounds toward minus infinity
 }
 
-}  // namespace
-
-// The view's copies of a big model keep their memory from one upload to the next, with an eighth to spare
-// so that a growing model does not reallocate at every step; a much smaller model gives it back. The old
-// contents are dropped before growing: they are overwritten anyway, and copying them would touch every page.
-namespace {
-template <class T>
-void ReserveWithRoom(std::vector<T>& v, size_t count) {
-    if (v.capacity() > 4 * count + 4096) std::vector<T>().swap(v);
-    if (v.capacity() >= count) return;
-    std::vector<T>().swap(v);
-    v.reserve(count + count / 8);
-}
 }  // namespace
 
 int32_t PackFaceNormal(const T3p& t) {
@@ -311,16 +299,15 @@ void Renderer::UploadScene() {
         attribute(axisBuffers_[k], 0, 3, GL_FLOAT, sizeof axes[k], axes[k]);
     }
 
-    std::vector<int32_t>& packed = packed_;
-    PackFaceNormals(triangles_, packed);
+    PackFaceNormals(triangles_, packed_);
     f.GenVertexArrays(1, &meshArray_);
     f.BindVertexArray(meshArray_);
     attribute(meshPositions_, 0, 3, GL_FLOAT, triangles_.size() * sizeof(T3p), triangles_.data());
-    attribute(meshNormals_, 1, 4, GL_INT_2_10_10_10_REV, packed.size() * sizeof(int32_t), packed.data());
+    attribute(meshNormals_, 1, 4, GL_INT_2_10_10_10_REV, packed_.size() * sizeof(int32_t), packed_.data());
     f.BindVertexArray(0);
     // What was uploaded is what will be drawn, whatever the model state holds later.
     uploadedVertices_ = static_cast<int32_t>(
-        std::min<size_t>(packed.size(), static_cast<size_t>(std::numeric_limits<int32_t>::max())));
+        std::min<size_t>(packed_.size(), static_cast<size_t>(std::numeric_limits<int32_t>::max())));
 
     f.Enable(GL_CULL_FACE);
     f.CullFace(GL_BACK);

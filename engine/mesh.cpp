@@ -4,10 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#if defined(__linux__)
-#include <sys/mman.h>
-#endif
-
+#include "big_buffer.h"
 #include "mesh_internal.h"
 
 namespace korvel {
@@ -26,21 +23,6 @@ bool GridHasPoints(const ModelState& m) {
         }
     }
     return true;
-}
-
-// A new list of millions of triangles is touched page by page as it is first written: large pages make
-// that a few hundred faults instead of tens of thousands, where the system offers them on request.
-void AdviseLargePages(void* data, std::size_t bytes) {
-#if defined(__linux__) && defined(MADV_HUGEPAGE)
-    constexpr std::uintptr_t kLarge = std::uintptr_t{1} << 21;
-    if (bytes < 4 * kLarge) return;
-    const std::uintptr_t begin = (reinterpret_cast<std::uintptr_t>(data) + kLarge - 1) & ~(kLarge - 1);
-    const std::uintptr_t end = (reinterpret_cast<std::uintptr_t>(data) + bytes) & ~(kLarge - 1);
-    if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);  // only advice
-#else
-    (void)data;
-    (void)bytes;
-#endif
 }
 
 inline bool CutActive(double fraction) { return fraction > 0.0 && fraction < 1.0; }
@@ -138,19 +120,10 @@ void TriangulateGrid(ModelState& m, ListSummary* summary) {
     // The list keeps its memory and its contents from one build to the next (a slider move rebuilds at
     // the same size, so nothing needs clearing first), unless this build needs far less of it. A list
     // that must grow grows row by row, so the new entries are cleared in the cache just before they are written.
-    // New memory comes with an eighth to spare, so that dragging the subdivisions up reallocates only every
-    // few steps; the old contents are dropped first rather than copied, and the large-page advice comes
-    // before any page is touched (copied-in pages would all be small ones: at 1800 x 1800 a step up cost
-    // 58,000 page faults and twice the time of a rebuild at the same size).
+    // (At 1800 x 1800 a step up copying the old list cost 58,000 page faults and twice a same-size rebuild.)
     const std::size_t most = 2 * At(m.GridM) * At(m.GridN);
     const std::size_t perRow = 2 * At(m.GridN);
-    if (m.Triangles.capacity() > 2 * most) arrayOfT3p().swap(m.Triangles);
-    if (m.Triangles.capacity() < most) {
-        const std::size_t room = most + most / 8;
-        arrayOfT3p().swap(m.Triangles);
-        m.Triangles.reserve(room);
-        AdviseLargePages(m.Triangles.data(), room * sizeof(T3p));
-    }
+    ReserveWithRoom(m.Triangles, most);
     T3p* const first = m.Triangles.data();  // the capacity suffices: no step below moves the list
     T3p* out = first;
     for (int32_t i = 1; i <= m.GridM; ++i) {
