@@ -114,7 +114,7 @@ void TForm3::ButtonOKClick() {
 
 // ---- TForm6 ----------------------------------------------------------------------------------------------
 
-TForm6::TForm6(QWidget* parent) : ShownDialog(parent, Qt::Tool) {
+TForm6::TForm6(Prompter& prompter, QWidget* parent) : ShownDialog(parent, Qt::Tool), prompter_(prompter) {
     setWindowTitle(QStringLiteral("Surface Tangent Factors"));
     auto* form = new QFormLayout;
     EditULE = AddEdit(form, "Upper Leading Edge:", "EditULE");
@@ -137,9 +137,24 @@ void TForm6::FormShow() {
 void TForm6::EditChange(QLineEdit* edit) { ApplyNumberFilter(edit); }
 
 void TForm6::ButtonOKClick() {
-    // An edit without a number keeps its factor.
-    const QLineEdit* const edits[4] = {EditULE, EditURTE, EditLLE, EditLRTE};
-    for (std::size_t i = 0; i < 4; ++i) TanFactorEdit[i] = EditValue(edits[i], TanFactorEdit[i]);
+    // An edit without a number keeps its factor. A factor above 1 is refused here: a parameter file written
+    // with it would be refused when it runs, and a typo such as 1309 would blow the exported surfaces up.
+    QLineEdit* const edits[4] = {EditULE, EditURTE, EditLLE, EditLRTE};
+    static const char* const kNames[4] = {"Upper Leading Edge", "Upper Rounded Trailing Edge", "Lower Leading Edge",
+                                          "Lower Rounded Trailing Edge"};
+    std::array<double, 4> values{};
+    for (std::size_t i = 0; i < 4; ++i) {
+        values[i] = EditValue(edits[i], TanFactorEdit[i]);
+        if (values[i] <= 1.0) continue;
+        prompter_.Message(this, QMessageBox::Warning,
+                          QStringLiteral("%1: %2 is not allowed. A surface tangent factor lies between 0 and 1.")
+                              .arg(QLatin1String(kNames[i]), edits[i]->text()),
+                          QMessageBox::Ok, QMessageBox::Ok);
+        edits[i]->setFocus();
+        edits[i]->selectAll();
+        return;
+    }
+    TanFactorEdit = values;
     accept();
 }
 

@@ -47,11 +47,12 @@ private:
     ModelState& model_;
 };
 
-// "Surface Tangent Factors": the four factors handed in and out through TanFactorEdit.
+// "Surface Tangent Factors": the four factors handed in and out through TanFactorEdit. OK refuses a factor
+// above 1 with a message and stays open.
 class TForm6 final : public ShownDialog {
     Q_OBJECT
 public:
-    explicit TForm6(QWidget* parent);
+    TForm6(Prompter& prompter, QWidget* parent);
 
     void FormShow() override;
     void EditChange(QLineEdit* edit);
@@ -66,6 +67,9 @@ public:
     QLineEdit* EditLRTE;
     QPushButton* ButtonOK;
     QPushButton* ButtonCancel;
+
+private:
+    Prompter& prompter_;
 };
 
 // One number typed by the user; used only through NumberInputBox.

@@ -238,19 +238,20 @@ void TForm1::SaveParamsFile(const QString& fileName) {
 
 void TForm1::RunParamsFile(const QString& fileName, bool closeAfter) {
     // The batch builds on a model of its own: the window's model, sizes, drawing and text stay as they are.
-    std::string status;
+    BatchOutcome outcome;
     try {
-        status = ::korvel::RunParamsFile(fileName.toStdString(), Options, BarOf(Bar::MPX)->Max(), ImgBox->width(),
-                                         ImgBox->height())
-                     .Status;
+        outcome = ::korvel::RunParamsFile(fileName.toStdString(), Options, BarOf(Bar::MPX)->Max(), ImgBox->width(),
+                                          ImgBox->height());
     } catch (const std::exception& e) {
-        status = e.what();
+        outcome = BatchOutcome{false, {}, e.what()};
     }
-    StatusPanel0->setText(QString::fromStdString(History::CutStatus(status)));
+    SetStatusText(QString::fromStdString(History::CutStatus(outcome.Status)));
     if (closeAfter) {
         ProjectSaved = true;
         CloseRequested = true;
     }
+    // The status bar shows a few words only: a run that wrote nothing says why in full.
+    if (!outcome.Written) ShowError(QString::fromStdString(outcome.Status));
 }
 
 }  // namespace korvel

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QShowEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
@@ -110,7 +111,7 @@ TForm1::TForm1(Prompter& prompter, QStringList paths, QWidget* parent)
     CreateGraphic();
     CreateMenusAndToolBar();
     Form3 = new TForm3(Model, this);
-    Form6 = new TForm6(this);
+    Form6 = new TForm6(prompter_, this);
     Form4 = new TForm4(Options.Iges, this);
     Form5 = new TForm5(Options.Airfoil, this);
     Guarded([this] { FormCreate(); });
@@ -279,7 +280,8 @@ void TForm1::CreateMenusAndToolBar() {
     ActMaximize->setIcon(GlyphIcon(QStringLiteral("[ ]")));
     ActWireFrame->setIcon(GlyphIcon(QStringLiteral("#")));
     ActAxes->setIcon(GlyphIcon(QStringLiteral("xyz")));
-    Act3D->setIcon(GlyphIcon(QStringLiteral("2D")));
+    // Pressed means the 3D view is on, so the picture says "3D" (the hint names the other mode).
+    Act3D->setIcon(GlyphIcon(QStringLiteral("3D")));
     ActDimensions->setIcon(GlyphIcon(QStringLiteral("<->")));
     ActTanFactor->setIcon(GlyphIcon(QStringLiteral("tan")));
     ActCut->setIcon(GlyphIcon(QStringLiteral("1/2")));
@@ -353,12 +355,12 @@ void TForm1::CreatePanel() {
     connect(RB2D, &QRadioButton::toggled, this, [this] { Guarded([this] { RB2DChange(); }); });
     PanelTypeSec = new QWidget(BoxOf(Box::CutSec));
     PanelCutSec = new QWidget(BoxOf(Box::CutSec));
+    // The rows place their sliders themselves (BoxCutSecResize), so their widths never hold the box wider.
     for (QWidget* row : {PanelTypeSec, PanelCutSec}) {
-        auto* h = new QHBoxLayout(row);
-        h->setContentsMargins(0, 0, 0, 0);
-        h->setSpacing(2);
+        row->setFixedHeight(11);
         boxLayouts[static_cast<int>(Box::CutSec)]->addWidget(row);
     }
+    BoxOf(Box::CutSec)->installEventFilter(this);
 
     PopupMenuBars = new QMenu(this);
     MenuEditBars = PopupMenuBars->addAction(QStringLiteral("Edit"));
@@ -377,7 +379,7 @@ void TForm1::CreatePanel() {
         QLayout* target = boxLayouts[static_cast<int>(spec.box)];
         if (spec.box == Box::CutSec) {
             parentBox = spec.bar <= Bar::TypeSec2D ? PanelTypeSec : PanelCutSec;
-            target = parentBox->layout();
+            target = nullptr;
         }
         auto* bar = new THScrollBar(parentBox);
         bar->setObjectName(QString::fromLatin1(spec.name));
@@ -390,7 +392,7 @@ void TForm1::CreatePanel() {
         bar->SetEnabled(true);
         bar->setFixedHeight(11);
         if (spec.hint != nullptr) bar->setToolTip(QString::fromLatin1(spec.hint));
-        target->addWidget(bar);
+        if (target != nullptr) target->addWidget(bar);
         bars_[static_cast<int>(spec.bar)] = bar;
         connect(bar, &THScrollBar::Change, this, [this](THScrollBar* s) { Guarded([&] { Manager3D(s); }); });
         bar->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -506,10 +508,7 @@ void TForm1::CreateGraphic() {
     Splitter->setStretchFactor(0, 1);
     Splitter->setStretchFactor(1, 0);
     Splitter->setSizes({705 - 265 - 8, 265});
-    connect(Splitter, &QSplitter::splitterMoved, this, [this] {
-        BoxCutSecResize();
-        ScheduleUpdateScene(Splitter);
-    });
+    connect(Splitter, &QSplitter::splitterMoved, this, [this] { ScheduleUpdateScene(Splitter); });
     setCentralWidget(Splitter);
 }
 
@@ -537,6 +536,10 @@ void TForm1::FormActivate() {
         close();
         return;
     }
+    FirstActivationWork();
+}
+
+void TForm1::FirstActivationWork() {
     if (!FirstActivation) return;
     FirstActivation = false;
     PanelBarWidth = PanelBar->width() > 0 ? PanelBar->width() : PanelBarWidth;
@@ -545,6 +548,17 @@ void TForm1::FormActivate() {
     if (!pendingPaths_.isEmpty()) {
         const QStringList paths = std::exchange(pendingPaths_, {});
         FormDropFiles(paths);
+    }
+}
+
+void TForm1::showEvent(QShowEvent* e) {
+    QMainWindow::showEvent(e);
+    // A new window is not always activated (no window manager, focus-stealing prevention, a start from a
+    // script), so the start-up's second half runs once the event loop turns after the first show; an
+    // activation that comes first runs it instead.
+    if (FirstActivation && !firstShowSeen_) {
+        firstShowSeen_ = true;
+        QTimer::singleShot(0, this, [this] { Guarded([this] { FirstActivationWork(); }); });
     }
 }
 
@@ -873,7 +887,7 @@ void TForm1::RestorePanel(const PanelState& e) {
     Model.KeepProportions = e.KeepProportions;
     Options.Airfoil.AirfoilChordLength = e.AirfoilChordLength;
     Options.Airfoil.AirfoilXZPlane = e.AirfoilXZPlane;
-    StatusPanel0->setText(Q(e.Status));
+    SetStatusText(Q(e.Status));
     // A restored maximize state takes its panel width too; otherwise the panel stays as the user left it.
     if ((Splitter->sizes().value(1) == 0) != e.ActMaximize) {
         const int total = Splitter->width();
@@ -909,16 +923,23 @@ void TForm1::BarCameraChange() {
 }
 
 void TForm1::BoxCutSecResize() {
-    const int w = PanelBar->viewport()->width();
-    if (w <= 51) return;
-    const SectionSliderWidths sw = SectionSliderWidthsOf(w);
-    BarOf(Bar::TypeSecX)->setFixedWidth(sw.type);
-    BarOf(Bar::TypeSecY)->setFixedWidth(sw.type);
-    BarOf(Bar::TypeSecZ)->setFixedWidth(sw.type);
-    BarOf(Bar::TypeSec2D)->setFixedWidth(sw.type2D);
-    BarOf(Bar::CutSecX)->setFixedWidth(sw.cut);
-    BarOf(Bar::CutSecY)->setFixedWidth(sw.cut);
-    BarOf(Bar::CutSecZ)->setFixedWidth(sw.cutZ);
+    // The width really available: inside the box's frame and title, and inside its layout's margins.
+    const QGroupBox* box = BoxOf(Box::CutSec);
+    const QMargins margins = box->layout()->contentsMargins();
+    const SectionSliderPlaces p = SectionSliderPlacesOf(box->contentsRect().width() - margins.left() - margins.right());
+    const auto place = [](THScrollBar* bar, SliderSpan span) { bar->setGeometry(span.x, 0, span.width, 11); };
+    place(BarOf(Bar::TypeSecX), p.type[0]);
+    place(BarOf(Bar::TypeSecY), p.type[1]);
+    place(BarOf(Bar::TypeSecZ), p.type[2]);
+    place(BarOf(Bar::TypeSec2D), p.type[3]);
+    place(BarOf(Bar::CutSecX), p.cut[0]);
+    place(BarOf(Bar::CutSecY), p.cut[1]);
+    place(BarOf(Bar::CutSecZ), p.cut[2]);
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* e) {
+    if (watched == BoxOf(Box::CutSec) && e->type() == QEvent::Resize) BoxCutSecResize();
+    return QMainWindow::eventFilter(watched, e);
 }
 
 void TForm1::ScheduleUpdateScene(QObject* sender) {
@@ -932,6 +953,12 @@ void TForm1::ScheduleUpdateScene(QObject* sender) {
 
 void TForm1::ShowError(const QString& text) {
     prompter_.Message(this, QMessageBox::Critical, text, QMessageBox::Ok, QMessageBox::Ok);
+}
+
+void TForm1::SetStatusText(const QString& text) {
+    // The panel is narrow; its tooltip shows the whole text.
+    StatusPanel0->setText(text);
+    StatusPanel0->setToolTip(text);
 }
 
 void TForm1::SetCaption(const QString& fileName) {
@@ -959,7 +986,7 @@ void TForm1::ActNewExecute() {
         FlagRestorer guard(ModelReady, false);
         CurrentFileName.clear();
         SetMdlrBarsState(0);
-        StatusPanel0->clear();
+        SetStatusText(QString());
         SetCaption(QString());
         ResetDimensions(Model);
         InitAirfoilOptions(Options.Airfoil);

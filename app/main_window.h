@@ -144,7 +144,9 @@ public:
 
 protected:
     bool event(QEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
+    void showEvent(QShowEvent* e) override;
     void dragEnterEvent(QDragEnterEvent* e) override;
     void dropEvent(QDropEvent* e) override;
 
@@ -155,6 +157,7 @@ private:
     void CreateGraphic();
     void FormCreate();
     void FormActivate();
+    void FirstActivationWork();  // once: the second build, the section layout, the command line's document
     void ApplyLayout(const PanelLayout& l, const PanelState& s);
     void RestorePanel(const PanelState& e);
     void RefreshUndoRedo();
@@ -165,6 +168,7 @@ private:
     void ShowError(const QString& text);
     bool AskSaveBeforeLeaving();  // true when the user may go on
     void SetCaption(const QString& fileName);
+    void SetStatusText(const QString& text);  // status panel 0 and its tooltip
     // Runs a handler and shows an error that escapes it; exceptions never unwind through Qt.
     template <typename F>
     void Guarded(F&& f) {
@@ -188,6 +192,7 @@ private:
     QTimer* sceneTimer_ = nullptr;
     QObject* sceneSender_ = nullptr;
     QStringList pendingPaths_;
+    bool firstShowSeen_ = false;
     QString saveFolder_;
     int32_t menuTag_ = 0;
 };

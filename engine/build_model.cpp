@@ -117,6 +117,7 @@ void BuildModel(ModelState& m, const BuildInputs& in, Canvas& canvas, std::strin
         ClearCutPlanes(m);
         const CutPlacement cuts =
             BuildMesh(m, s, v.tX, v.tY, v.tZ, v.ActCutSec, v.ActMirror, v.ActAxes, v.csX, v.csY, v.csZ);
+        m.CutPosition = cuts.Position;
         if (!v.Act3D && v.CanvasWidth > 10 && v.CanvasHeight > 10) {
             DrawSection(m, canvas, v.CanvasWidth, v.CanvasHeight, v.SectionView, cuts.Position[0], cuts.Position[1],
                         cuts.Position[2], info);

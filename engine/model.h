@@ -86,6 +86,9 @@ struct ModelState {
     double CutPlaneY[3][4][4] = {};
     double CutPlaneZ[3][4][4] = {};
     std::array<bool, 3> CutPlaneOn{};
+    // Where the X, Y and Z cut planes lie in the finished model (after the fit): the places the section
+    // drawing names, so that every caption of a cut can name the same ones.
+    std::array<double, 3> CutPosition{};
 
     // --- triangle mesh ---------------------------------------------------------------------------------
     arrayOfT3p Triangles;

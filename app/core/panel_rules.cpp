@@ -189,22 +189,42 @@ GeoLabels GeoLabelsOf(const ModelState& m) {
 std::string CutSecCaption(const PanelState& s, const ModelState& m) {
     const auto& p = s.Params;
     if (s.Act3D) return "Section: X = " + F(p[27]) + " ; Y = " + F(p[28]) + " ; Z = " + F(p[29]);
-    double L = 0.0, W = 0.0, H = 0.0;
-    GetDimensions(m, L, W, H);
+    // The plane where the build put it, as the section drawing names it: the fraction times the model's
+    // length after the cut would square the fraction.
     switch (s.Pos(Bar::TypeSec2D)) {
-        case 0: return "YZ Section: X = " + F(p[27] * L);
-        case 1: return "XZ Section: Y = " + F(p[28] * W);
-        default: return "XY Section: Z = " + F(p[29] * H);
+        case 0: return "YZ Section: X = " + F(m.CutPosition[0]);
+        case 1: return "XZ Section: Y = " + F(m.CutPosition[1]);
+        default: return "XY Section: Z = " + F(m.CutPosition[2]);
     }
 }
 
-SectionSliderWidths SectionSliderWidthsOf(int32_t w) {
-    SectionSliderWidths sw;
-    sw.type = w / 4 - 1;
-    sw.type2D = w - 3 * sw.type - 8;
-    sw.cut = TruncToInt(w * 0.3333333333333333) - 1;
-    sw.cutZ = w - 2 * sw.cut - 8;
-    return sw;
+namespace {
+
+// One row: the sliders left to right with the row's 8 pixels of gaps shared out between them.
+template <std::size_t N>
+std::array<SliderSpan, N> PlaceRow(int32_t w, const std::array<int32_t, N>& widths) {
+    constexpr std::size_t kGaps = 8;
+    const int32_t end = std::max(w, 0);
+    std::array<SliderSpan, N> row{};
+    int32_t x = 0;
+    for (std::size_t i = 0; i < N; ++i) {
+        if (i > 0) x += static_cast<int32_t>(kGaps * i / (N - 1) - kGaps * (i - 1) / (N - 1));
+        x = std::min(x, end);
+        row[i] = {x, std::clamp(widths[i], 0, end - x)};
+        x += row[i].width;
+    }
+    return row;
+}
+
+}  // namespace
+
+SectionSliderPlaces SectionSliderPlacesOf(int32_t w) {
+    const int32_t type = w / 4 - 1;
+    const int32_t cut = TruncToInt(w * 0.3333333333333333) - 1;
+    SectionSliderPlaces p;
+    p.type = PlaceRow<4>(w, {type, type, type, w - 3 * type - 8});
+    p.cut = PlaceRow<3>(w, {cut, cut, w - 2 * cut - 8});
+    return p;
 }
 
 }  // namespace korvel

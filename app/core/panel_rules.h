@@ -1,6 +1,7 @@
 // panel_rules.h — what the panel shows for a state: which groups are visible and enabled, the captions, the build inputs and the model's figures as text.
 #pragma once
 
+#include <array>
 #include <string>
 
 #include "engine/build_inputs.h"
@@ -73,14 +74,19 @@ GeoLabels GeoLabelsOf(const ModelState& m);
 // BoxCutSec's caption after a build: the cut positions in 3D, the plane drawn and its place in section mode.
 std::string CutSecCaption(const PanelState& s, const ModelState& m);
 
-// Widths of the section sliders for a panel w pixels wide (w above 51): four type sliders in one row, three
-// position sliders in the next, each row filling the panel.
-struct SectionSliderWidths {
-    int32_t type = 0;    // X, Y and Z type sliders
-    int32_t type2D = 0;  // the plane slider
-    int32_t cut = 0;     // X and Y position sliders
-    int32_t cutZ = 0;    // Z position slider
+// Where the section sliders go in rows w pixels wide: the X, Y and Z type sliders and the plane slider in
+// the first row, the X, Y and Z position sliders in the second. The widths are w div 4 - 1 for the type
+// sliders (the plane slider takes what is left but 8 pixels) and trunc(w / 3) - 1 for the X and Y
+// positions (Z likewise takes the rest but 8); the 8 pixels are the gaps, so each row ends flush at w.
+// A row too narrow for that shrinks its sliders from the right: none overlaps another or reaches past w.
+struct SliderSpan {
+    int32_t x = 0;
+    int32_t width = 0;
 };
-SectionSliderWidths SectionSliderWidthsOf(int32_t w);
+struct SectionSliderPlaces {
+    std::array<SliderSpan, 4> type;
+    std::array<SliderSpan, 3> cut;
+};
+SectionSliderPlaces SectionSliderPlacesOf(int32_t w);
 
 }  // namespace korvel

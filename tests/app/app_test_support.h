@@ -72,6 +72,7 @@ public:
         return a;
     }
     int Exec(QDialog& dialog) override {
+        dialog.setResult(QDialog::Rejected);  // as a real exec() starts
         dialog.show();
         bool ok = false;
         if (!dialogs.empty()) {
@@ -85,9 +86,8 @@ public:
                 button->click();
             else if (ok)
                 dialog.accept();
-            else
-                dialog.reject();
         }
+        if (dialog.isVisible()) dialog.reject();  // not closed by OK (or OK refused): the user cancels
         return dialog.result();
     }
     std::optional<QString> OpenFileName(QWidget*, const QStringList&, const QString&) override {

@@ -64,16 +64,31 @@ TEST(Form3, ProportionsFollowTheShownSizeAndOnlyPositiveNumbersAreRequested) {
     SaveScreenshot(form.grab().toImage(), "dialog_resize");
 }
 
-TEST(Form6, AnEditWithoutANumberKeepsItsFactor) {
+TEST(Form6, AnEditWithoutANumberKeepsItsFactorAndAFactorAboveOneIsRefused) {
     EnsureApplication();
-    TForm6 form(nullptr);
+    ScriptedPrompter prompter;
+    TForm6 form(prompter, nullptr);
     form.TanFactorEdit = {0.1, 0.2, 0.3, 0.4};
     form.show();
     form.EditULE->setText("0,75a");
     form.EditURTE->setText(".");
     form.EditLLE->setText("");
+    form.EditLRTE->setText("1.0");
     form.ButtonOK->click();
-    EXPECT_EQ(form.TanFactorEdit, (std::array<double, 4>{0.75, 0.2, 0.3, 0.4}));
+    EXPECT_EQ(std::pair(form.TanFactorEdit, form.result()), std::pair(std::array<double, 4>{0.75, 0.2, 0.3, 1.0}, 1));
+    EXPECT_TRUE(prompter.asked.empty());
+    // Above 1: a message naming the field and the range; the dialog stays open and nothing changes.
+    for (const char* typed : {"1.0000001", "1309"}) {
+        form.setResult(QDialog::Rejected);
+        form.show();
+        form.EditURTE->setText(typed);
+        form.ButtonOK->click();
+        ASSERT_FALSE(prompter.asked.empty());
+        EXPECT_EQ(prompter.asked.back().text, QStringLiteral("Upper Rounded Trailing Edge: %1 is not allowed. A surface "
+                                                             "tangent factor lies between 0 and 1.").arg(typed));
+        EXPECT_EQ(std::tuple(form.isVisible(), form.result(), form.TanFactorEdit),
+                  std::tuple(true, 0, std::array<double, 4>{0.75, 0.2, 0.3, 1.0}));
+    }
 }
 
 TEST(NumberInputBox, CancelGivesNothingAndTheFilterKeepsAMinusOnlyWhenAsked) {

@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 
 #include <filesystem>
 #include <memory>
@@ -80,11 +81,25 @@ TEST_F(Files, ADamagedProjectIsRefusedAndChangesNothing) {
 }
 
 TEST_F(Files, ParameterFileRunsItsBatchWithoutTouchingTheWindow) {
+    // A factor of exactly 1 is taken and a file written with it runs; one above 1 never reaches the model.
+    for (const char* factor : {"1", "1309"}) {
+        prompter.dialogs.push_back([factor](QDialog& d) {
+            d.findChild<QLineEdit*>("EditULE")->setText(factor);
+            return true;
+        });
+        w->ActTanFactor->trigger();
+    }
+    EXPECT_EQ(w->Params[40], 1.0);
+    ASSERT_EQ(prompter.asked.size(), 1u);
+    EXPECT_TRUE(prompter.asked[0].text.startsWith("Upper Leading Edge: 1309"));
+    prompter.asked.clear();
     SaveAs("p.krvl", 2);  // the parameter entry writes the .krvlp name
     ASSERT_TRUE(fs::exists(dir.File("p.krvlp")));
-    std::string text = test::ReadAll(dir.File("p.krvlp"));
-    text = std::regex_replace(text, std::regex("file=.*"), "file=" + dir.File("batch.stl"));
-    test::WriteWholeFile(dir.File("p.krvlp"), text);
+    const std::string written = test::ReadAll(dir.File("p.krvlp"));
+    const auto withKey = [&written](const char* key, const std::string& value) {
+        return std::regex_replace(written, std::regex(std::string("\\n") + key + "=[^\\n]*"), "\n" + std::string(key) + "=" + value);
+    };
+    test::WriteWholeFile(dir.File("p.krvlp"), withKey("file", dir.File("batch.stl")));
     const PanelState before = w->CapturePanel();
     const std::string info = w->InfoText;
     const int pos = w->HistoryRing.Pos();
@@ -92,9 +107,24 @@ TEST_F(Files, ParameterFileRunsItsBatchWithoutTouchingTheWindow) {
     w->FormDropFiles({Path("p.krvlp")});
     EXPECT_EQ(Size(Path("batch.stl")), 84u + 50u * static_cast<std::uintmax_t>(w->Model.TriangleLast + 1));
     EXPECT_TRUE(w->StatusPanel0->text().startsWith("Exported"));
+    EXPECT_TRUE(prompter.asked.empty());  // a success keeps to its status line
     PanelState after = w->CapturePanel();
     after.Status = before.Status;
     EXPECT_EQ(std::tuple(after, w->InfoText, w->HistoryRing.Pos(), w->windowTitle()), std::tuple(before, info, pos, title));
+
+    // A run that writes nothing says why, whole, in one error box; the narrow panel's tooltip holds its text.
+    test::WriteWholeFile(dir.File("bad.krvlp"), withKey("file", dir.File("missing/folder/out.stl")));
+    test::WriteWholeFile(dir.File("x0.krvlp"), withKey("x0", "0.5"));
+    for (auto [name, reason] : {std::pair{"bad.krvlp", "out.stl\" cannot be created ("}, {"x0.krvlp", "is not valid: x0=0.5."}}) {
+        prompter.asked.clear();
+        w->FormDropFiles({Path(name)});
+        ASSERT_EQ(prompter.asked.size(), 1u) << name;
+        EXPECT_EQ(prompter.asked[0].icon, QMessageBox::Critical);
+        EXPECT_TRUE(prompter.asked[0].text.contains(reason)) << prompter.asked[0].text.toStdString();
+        EXPECT_EQ(std::pair(w->StatusPanel0->text(), w->StatusPanel0->toolTip()),
+                  std::pair(prompter.asked[0].text, prompter.asked[0].text));
+    }
+    EXPECT_FALSE(fs::exists(dir.File("missing")));
 }
 
 TEST_F(Files, EveryExportOpensInItsReader) {

@@ -9,6 +9,9 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QTest>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSplitter>
 #include <QToolBar>
 
 #include "app/app_test_support.h"
@@ -85,6 +88,61 @@ TEST_F(Window, ModesShowTheirGroups) {
             shown += on ? '1' : '0';
         EXPECT_EQ(shown, expected) << mode;
     }
+}
+
+// One plane, one number: the section box's caption names the place the section drawing names.
+TEST_F(Window, SectionCaptionNamesThePlaneTheDrawingShows) {
+    for (Bar b : {Bar::CutSecX, Bar::CutSecY, Bar::CutSecZ}) Bar_(b)->SetPosition(432);
+    Bar_(Bar::TypeSecY)->SetPosition(2);  // keep the high side of the Y cut: that plane lands on 0
+    w->ActCutSec->trigger();
+    w->Act3D->trigger();
+    const char* const kAxis[3] = {"X= ", "Y= ", "Z= "};
+    for (bool wing : {false, true}) {
+        if (wing) w->ActWing->trigger();
+        for (double length : {-1.0, 3.0}) {
+            const bool fitted = length > 0.0;
+            std::tie(w->Model.LengthX, w->Model.WidthY, w->Model.HeightZ) =
+                std::tuple(length, fitted ? 1.5 : -1.0, fitted ? 0.75 : -1.0);
+            for (int plane : {0, 1, 2}) {
+                Bar_(Bar::TypeSec2D)->SetPosition(plane);
+                w->Manager3D(nullptr);
+                const QString caption = Title(Box::CutSec);
+                std::string drawn;  // the drawing's own line, also in the information text
+                for (const QString& line : QString::fromStdString(w->InfoText).split('\n'))
+                    if (line.startsWith(kAxis[plane])) drawn = line.mid(3).toStdString();
+                ASSERT_FALSE(drawn.empty()) << wing << length << plane;
+                EXPECT_EQ(caption.section(" = ", 1).toStdString(), drawn) << caption.toStdString();
+            }
+        }
+    }
+    EXPECT_EQ(Title(Box::CutSec), "XY Section: Z = 0.75");  // the kept part is fitted to the requested height
+}
+
+// The section sliders share their box's width at any panel width, with and without the panel's scroll bar.
+TEST_F(Window, SectionSlidersStayApartAndInsideTheirBox) {
+    w->ActCutSec->trigger();
+    for (bool crowded : {false, true}) {
+        if (crowded) {  // a wing with a cut adds groups until the panel needs its scroll bar
+            w->ActWing->trigger();
+            w->ActCut->trigger();
+        }
+        for (int width : {150, 265, 420}) {
+            const int total = w->Splitter->width();
+            w->Splitter->setSizes({total - width, width});
+            QApplication::processEvents();
+            EXPECT_EQ(w->PanelBar->verticalScrollBar()->isVisible(), crowded) << width;
+            QGroupBox* box = w->BoxOf(Box::CutSec);
+            std::vector<QRect> rects;
+            for (Bar b : {Bar::TypeSecX, Bar::TypeSecY, Bar::TypeSecZ, Bar::TypeSec2D, Bar::CutSecX, Bar::CutSecY, Bar::CutSecZ}) {
+                const QRect r(Bar_(b)->mapTo(box, QPoint(0, 0)), Bar_(b)->size());
+                EXPECT_TRUE(box->contentsRect().contains(r) && r.width() > 0) << crowded << " " << width << " " << static_cast<int>(b);
+                for (const QRect& other : rects) EXPECT_FALSE(r.intersects(other)) << crowded << " " << width << " " << static_cast<int>(b);
+                rects.push_back(r);
+            }
+        }
+    }
+    w->PanelBar->ensureWidgetVisible(w->BoxOf(Box::CutSec));
+    testing::SaveScreenshot(w->grab().toImage(), "window_offscreen_section_sliders");
 }
 
 TEST_F(Window, ModeSwitchesClampTheirSliders) {
