@@ -36,6 +36,7 @@ constexpr std::array<QPalette::ColorRole, 8> kSlotRoles = {
 
 // The pixel column holding a (possibly fractional) event position.
 int Column(const QMouseEvent* event) { return ClampToInt32(std::floor(event->position().x())); }
+int Row(const QMouseEvent* event) { return ClampToInt32(std::floor(event->position().y())); }
 
 }  // namespace
 
@@ -167,6 +168,35 @@ void THScrollBar::RestColours() {
     leftGlyph_ = rightGlyph_ = kFrame;
 }
 
+void THScrollBar::HoverColours(int x) {
+    if (x >= thumbLeft_ && x <= thumbRight_) {
+        thumb_ = kThumbActive;
+    } else {
+        thumb_ = kThumbHover;
+        if (x <= g_.button) {
+            leftFace_ = kButtonHover;
+            leftGlyph_ = kText;
+        } else if (x >= w_ - g_.button) {
+            rightFace_ = kButtonHover;
+            rightGlyph_ = kText;
+        }
+    }
+}
+
+void THScrollBar::Leave() {
+    StopRepeat();
+    RestColours();
+    update();
+}
+
+// Qt sends no Leave while a button is held (the widget has grabbed the mouse), so leaving is judged from
+// the cursor instead. It counts once per press: coming back inside must not revive the repeat.
+void THScrollBar::LeaveWhileHeld() {
+    if (leftWhileHeld_) return;
+    leftWhileHeld_ = true;
+    Leave();
+}
+
 void THScrollBar::resizeEvent(QResizeEvent*) {
     SyncSize();
     update();
@@ -203,6 +233,7 @@ void THScrollBar::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return QWidget::mousePressEvent(event);
     setFocus(Qt::MouseFocusReason);
     held_ = true;
+    leftWhileHeld_ = false;
     const int x = Column(event);
     if (PressZone(x, w_, g_.button, thumbLeft_, thumbRight_) == Zone::Thumb) {
         dragStart_ = x;  // never 0 ("no drag"): column 0 always lies in the left button
@@ -216,8 +247,10 @@ void THScrollBar::mousePressEvent(QMouseEvent* event) {
 void THScrollBar::TimerRepeat() {
     if (!enabled_) return;
     SyncSize();
-    stepped_ = true;
     const QPoint cursor = cursor_ ? cursor_() : mapFromGlobal(QCursor::pos());
+    // Only a held button can have left; the release's own step comes after held_ is cleared.
+    if (held_ && (leftWhileHeld_ || !Inside(cursor))) return LeaveWhileHeld();
+    stepped_ = true;
     switch (PressZone(cursor.x(), w_, g_.button, thumbLeft_, thumbRight_)) {
         case Zone::LeftButton: Step(-int64_t{smallChange_}); break;
         case Zone::RightButton: Step(smallChange_); break;
@@ -242,18 +275,10 @@ void THScrollBar::mouseMoveEvent(QMouseEvent* event) {
     SyncSize();
     const int x = Column(event);
     RestColours();
-    if (x >= thumbLeft_ && x <= thumbRight_) {
-        thumb_ = kThumbActive;
-    } else {
-        thumb_ = kThumbHover;
-        if (x <= g_.button) {
-            leftFace_ = kButtonHover;
-            leftGlyph_ = kText;
-        } else if (x >= w_ - g_.button) {
-            rightFace_ = kButtonHover;
-            rightGlyph_ = kText;
-        }
-    }
+    if (held_ && !Inside({x, Row(event)}))
+        LeaveWhileHeld();  // a drag still follows x below, with the colours at rest
+    else
+        HoverColours(x);
     if (held_ && dragStart_ >= 1) {
         if (const std::optional<int> p = DragPosition(x, w_, g_, min_, max_)) Assign(*p);
     }
@@ -262,9 +287,7 @@ void THScrollBar::mouseMoveEvent(QMouseEvent* event) {
 
 void THScrollBar::leaveEvent(QEvent* event) {
     if (!enabled_) return QWidget::leaveEvent(event);
-    StopRepeat();
-    RestColours();
-    update();
+    Leave();
 }
 
 void THScrollBar::keyPressEvent(QKeyEvent* event) {

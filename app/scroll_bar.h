@@ -91,6 +91,10 @@ private:
     void CalcThumb();
     void StopRepeat();
     void RestColours();
+    void HoverColours(int x);
+    bool Inside(QPoint p) const { return p.x() >= 0 && p.x() < w_ && p.y() >= 0 && p.y() < h_; }
+    void Leave();
+    void LeaveWhileHeld();
 
     int min_ = 0, max_ = 100, position_ = 0;
     int largeChange_ = 10, smallChange_ = 1, pageSize_ = 0;
@@ -101,6 +105,7 @@ private:
     ButtonGeometry g_;
     int thumbLeft_ = 0, thumbRight_ = 0;  // right is the first column past the thumb
     bool held_ = false, stepped_ = true;
+    bool leftWhileHeld_ = false;  // the cursor has left the control since the press; cleared by the next press
     int dragStart_ = 0;
 
     Slot thumb_ = kBack, leftFace_ = kBack, rightFace_ = kBack, leftGlyph_ = kFrame, rightGlyph_ = kFrame;

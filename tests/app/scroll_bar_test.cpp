@@ -39,6 +39,8 @@ struct Rig {
         QMouseEvent event(QEvent::MouseMove, cursor, bar.mapToGlobal(cursor), Qt::NoButton, Qt::NoButton, {});
         QApplication::sendEvent(&bar, &event);
     }
+    // With the button held QTest sends a real move, to any point, also outside the control.
+    void Drag(QPoint to) { QTest::mouseMove(&bar, cursor = to); }
     std::pair<int, int> State() const { return {bar.Position(), changes}; }
 };
 
@@ -139,6 +141,37 @@ TEST(ScrollBar, ThumbDragFollowsTheCursorButNeverOnANarrowOrDisabledSlider) {
     off.bar.TimerRepeat();
     off.Release();
     EXPECT_EQ(off.State(), std::pair(0, 0));
+}
+
+TEST(ScrollBar, AHeldButtonStopsForGoodOnceTheCursorLeavesWhileADragStillFollowsX) {
+    Rig rig;
+    const auto stopped = [&rig] { return !rig.Timer()->isActive() && rig.Timer()->interval() == 200; };
+    rig.Press(190);
+    rig.bar.TimerRepeat();
+    rig.Drag({190, -40});  // seen by the move
+    EXPECT_TRUE(stopped());
+    rig.bar.TimerRepeat();
+    rig.Drag({190, 5});  // back inside restarts nothing
+    rig.bar.TimerRepeat();
+    EXPECT_TRUE(stopped());
+    rig.Release();  // a tick had stepped: nothing more
+    EXPECT_EQ(rig.State(), std::pair(1, 1));
+
+    rig.Press(190);
+    rig.cursor = {230, 5};  // beyond the right end, seen by the tick alone
+    rig.bar.TimerRepeat();
+    EXPECT_TRUE(stopped());
+    rig.cursor = {190, 5};
+    rig.bar.TimerRepeat();
+    rig.Release();  // no tick stepped since the press: the release steps once, as ever
+    EXPECT_EQ(rig.State(), std::pair(2, 2));
+
+    Rig drag;
+    drag.Press(21);
+    drag.Drag({100, 40});
+    drag.Drag({130, -40});
+    drag.Release();
+    EXPECT_EQ(drag.State(), std::pair(69, 2));
 }
 
 TEST(ScrollBar, PaintsTheThumbWhereItIsAndRecoloursOnHover) {
