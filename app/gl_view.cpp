@@ -78,6 +78,13 @@ void GLView::DeleteSceneBuffers() {
     if (WithContext([this] { renderer_.DeleteSceneBuffers(); })) sceneDirty_ = true;
 }
 
+void GLView::ReleaseScene() {
+    // Once empty, nothing to do: a 2D slider step makes no context current.
+    if (!renderer_.HoldsScene()) return;
+    renderer_.ReleaseScene();
+    DeleteSceneBuffers();
+}
+
 void GLView::initializeGL() {
     // Moving the view to another top-level window replaces its context: drop our objects with the old
     // one and make them again in the new one.

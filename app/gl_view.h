@@ -27,6 +27,8 @@ public:
     // The zoom slider's position x 0.001.
     void SetZoom(float value);
     void DeleteSceneBuffers();
+    // Drops the copies and buffers of the model while the view is hidden (a later fit fills them again).
+    void ReleaseScene();
     bool RendererDisabled() const { return renderer_.RendererDisabled(); }
     korvel::Renderer& renderer() { return renderer_; }
 

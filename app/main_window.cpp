@@ -759,6 +759,9 @@ void TForm1::Manager3D(QObject* sender) {
     } else {
         ImgBox->update();
         if (!BoxOf(Box::CutSec)->isHidden()) BoxOf(Box::CutSec)->setTitle(Q(CutSecCaption(s, Model)));
+        // The 3D view stays hidden until a 3D build refits it: its copies and buffers of the last solid model
+        // (about 770 MB for a 2000 x 2000 body) would only be held meanwhile.
+        if (GLViewBox != nullptr) GLViewBox->ReleaseScene();
     }
 }
 

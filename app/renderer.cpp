@@ -190,6 +190,11 @@ void Renderer::FitToModel(const ModelState& m) {
     triangles_.assign(m.Triangles.begin(), m.Triangles.begin() + static_cast<std::ptrdiff_t>(count));
 }
 
+void Renderer::ReleaseScene() {
+    std::vector<T3p>().swap(triangles_);
+    std::vector<int32_t>().swap(packed_);
+}
+
 // --- GL --------------------------------------------------------------------------------------------------------
 
 void Renderer::ResetGLNames() {

@@ -58,6 +58,9 @@ public:
     // filled from this copy, so the model state may change freely afterwards.
     void FitToModel(const ModelState& m);
     const std::vector<T3p>& SceneTriangles() const { return triangles_; }
+    // Gives the copies back (the GL buffers go with DeleteSceneBuffers); whether any copy or buffer holds a model.
+    void ReleaseScene();
+    bool HoldsScene() const { return triangles_.capacity() > 0 || packed_.capacity() > 0 || uploadedVertices_ > 0; }
 
     // --- GL (the view's context must be current) ----------------------------------------------------------
     void InitRenderer();

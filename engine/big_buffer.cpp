@@ -1,7 +1,13 @@
-// big_buffer.cpp — the large-page advice for big lists.
+// big_buffer.cpp — the large-page advice for big lists, and freed heap memory handed back.
 #include "big_buffer.h"
 
+#include <atomic>
 #include <cstdint>
+#include <cstdlib>
+
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 #if defined(__linux__)
 #include <sys/mman.h>
@@ -21,5 +27,18 @@ void AdviseLargePages(void* data, std::size_t bytes) {
     (void)bytes;
 #endif
 }
+
+namespace {
+std::atomic<std::size_t> giveBacks{0};
+}  // namespace
+
+void GiveBackFreeHeap() {
+#if defined(__GLIBC__)
+    malloc_trim(0);
+#endif
+    giveBacks.fetch_add(1, std::memory_order_relaxed);
+}
+
+std::size_t FreeHeapGiveBacks() { return giveBacks.load(std::memory_order_relaxed); }
 
 }  // namespace korvel

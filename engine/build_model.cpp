@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "airfoil_drawing.h"
+#include "big_buffer.h"
 #include "build_paths.h"
 #include "input_guard.h"
 #include "mesh.h"
@@ -24,9 +25,10 @@ int32_t RoundCountUp(int32_t count, int32_t step) {
 namespace {
 
 // Everything a build derives goes back to the state before the first build, so that no result depends on
-// the build before: only the requested dimensions (set outside the build) and the solver's cache (which
-// answers exactly as a fresh solve) stay. A solid build sizes and fills the whole grid and its tangent
-// tables afresh, so their memory is handed on to it rather than released and faulted in again.
+// the build before: only the requested dimensions (set outside the build), the solver's cache (which
+// answers exactly as a fresh solve) and the mark of the memory held stay. A solid build sizes and fills the
+// whole grid and its tangent tables afresh, so their memory is handed on to it rather than released and
+// faulted in again.
 void ResetDerivedState(ModelState& m, bool solid) {
     ModelState fresh;
     fresh.LengthX = m.LengthX;
@@ -34,6 +36,7 @@ void ResetDerivedState(ModelState& m, bool solid) {
     fresh.HeightZ = m.HeightZ;
     fresh.KeepProportions = m.KeepProportions;
     fresh.SolverCache = std::move(m.SolverCache);
+    fresh.HeldMark = m.HeldMark;
     if (solid) {
         for (array2Df ModelState::*a : {&ModelState::GridX, &ModelState::GridY, &ModelState::GridZ, &ModelState::EdgeTangentX,
                                         &ModelState::EdgeTangentY, &ModelState::EdgeTangentZ, &ModelState::CurveTangentX,
@@ -46,11 +49,31 @@ void ResetDerivedState(ModelState& m, bool solid) {
     m = std::move(fresh);
 }
 
-// Frees what the build leaves behind, whether it finished or an error is passing through.
+// A model now holding less than half of the most it held (and that most above this floor; a 700 x 700 body
+// holds about 50 MB) hands the heap's free pages back. Measured against the most rather than the build
+// before, because a slider dragged down frees grid rows at every step while no one step halves the model.
+// A rebuild at one size holds what the one before held, so it never gets here.
+constexpr std::size_t kGiveBackFloor = std::size_t{32} << 20;
+
+void GiveBackAfterShrinking(ModelState& m) {
+    const std::size_t held = HeldBytes(m);
+    if (m.HeldMark > kGiveBackFloor && held < m.HeldMark / 2) {
+        GiveBackFreeHeap();
+        m.HeldMark = held;
+    } else if (held > m.HeldMark) {
+        m.HeldMark = held;
+    }
+}
+
+// Frees what the build leaves behind, whether it finished or an error is passing through, and gives the
+// heap's free pages back when the model has become much smaller.
 class CleanupOnExit {
 public:
     explicit CleanupOnExit(ModelState& m) : m_(m) {}
-    ~CleanupOnExit() { FreeWorkArrays(m_, flag_); }
+    ~CleanupOnExit() {
+        FreeWorkArrays(m_, flag_);
+        GiveBackAfterShrinking(m_);
+    }
     CleanupOnExit(const CleanupOnExit&) = delete;
     CleanupOnExit& operator=(const CleanupOnExit&) = delete;
     void Set(int flag) { flag_ = flag; }

@@ -29,8 +29,19 @@ void RotateTriangleAxes(T3p& t, int rotation) {
 }
 
 namespace {
+std::size_t HeldBytes(const array2Df& a) {
+    std::size_t bytes = a.capacity() * sizeof(array1Df);
+    for (const array1Df& row : a) bytes += row.capacity() * sizeof(double);
+    return bytes;
+}
+
 void Resize2D(array2Df& a, int32_t rows, int32_t columns) {
-    a.assign(static_cast<std::size_t>(rows), array1Df(static_cast<std::size_t>(columns), 0.0));
+    const std::size_t r = static_cast<std::size_t>(rows);
+    const std::size_t c = static_cast<std::size_t>(columns);
+    // assign() keeps the capacity of every row it reuses: a grid far bigger than this build needs is let go
+    // whole, so that a small model after a big one holds only what it uses.
+    if (HeldBytes(a) > 2 * (r * c * sizeof(double) + r * sizeof(array1Df))) array2Df().swap(a);
+    a.assign(r, array1Df(c, 0.0));
 }
 }  // namespace
 
@@ -65,6 +76,15 @@ void FreeWorkArrays(ModelState& m, int mode) {
         array1Df().swap(m.SectionX);
         array1Df().swap(m.SectionY);
     }
+}
+
+std::size_t HeldBytes(const ModelState& m) {
+    std::size_t bytes = (m.SectionX.capacity() + m.SectionY.capacity()) * sizeof(double);
+    bytes += m.Triangles.capacity() * sizeof(T3p);
+    for (const array2Df* a : {&m.GridX, &m.GridY, &m.GridZ, &m.EdgeTangentX, &m.EdgeTangentY, &m.EdgeTangentZ,
+                              &m.CurveTangentX, &m.CurveTangentY, &m.CurveTangentZ})
+        bytes += HeldBytes(*a);
+    return bytes;
 }
 
 void ClearPatchRanges(ModelState& m) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -123,6 +124,8 @@ struct ModelState {
 
     // --- kept between builds: the panel solutions of the last section (not a work array) --------------
     PanelCache SolverCache;
+    // --- kept between builds: the most HeldBytes reached since freed memory was last handed back ------
+    std::size_t HeldMark = 0;
 };
 
 // --- services on the state ---------------------------------------------------------------------------
@@ -144,6 +147,10 @@ void AllocateGrid(ModelState& m, bool grid, bool section);
 void FreeWorkArrays(ModelState& m, int mode);
 
 void ClearPatchRanges(ModelState& m);
+
+// The bytes the grid, its tangent tables, the section and the triangle list hold: their capacity, not
+// what the model uses of it.
+std::size_t HeldBytes(const ModelState& m);
 
 // Writes the point of grid row i, column j.
 inline void SetGridPoint(ModelState& m, int32_t i, int32_t j, double x, double y, double z) {

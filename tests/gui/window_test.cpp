@@ -74,5 +74,20 @@ TEST_F(RealWindow, EachModeShowsItsModel) {
     EXPECT_GT(Drawn(w->DrawBitmap.Image()), 0.05);
 }
 
+// Outside 3D the hidden view holds no copy of the last solid model; back in 3D it draws the new one.
+TEST_F(RealWindow, HiddenViewHoldsNoModelAndDrawsAgainInThreeD) {
+    ASSERT_NE(w->GLViewBox, nullptr);
+    const Renderer& r = w->GLViewBox->renderer();
+    const int32_t vertices = r.UploadedVertexCount();
+    ASSERT_GT(vertices, 0);
+    w->Act3D->trigger();
+    Settle();
+    EXPECT_FALSE(r.HoldsScene());
+    w->Act3D->trigger();
+    Settle();
+    EXPECT_EQ(r.UploadedVertexCount(), vertices);
+    EXPECT_GT(Drawn(w->GLViewBox->grabFramebuffer()), 0.02);
+}
+
 }  // namespace
 }  // namespace korvel
