@@ -17,6 +17,7 @@
 #include <QTransform>
 #include <QUrl>
 
+#include <algorithm>
 #include <cmath>
 #include <exception>
 #include <string>
@@ -139,13 +140,21 @@ void TForm6::EditChange(QLineEdit* edit) { ApplyNumberFilter(edit); }
 void TForm6::ButtonOKClick() {
     // An edit without a number keeps its factor. A factor above 1 is refused here: a parameter file written
     // with it would be refused when it runs, and a typo such as 1309 would blow the exported surfaces up.
+    // Digits that do not read as a finite number (hundreds of them) are refused alike, not dropped unseen.
     QLineEdit* const edits[4] = {EditULE, EditURTE, EditLLE, EditLRTE};
     static const char* const kNames[4] = {"Upper Leading Edge", "Upper Rounded Trailing Edge", "Lower Leading Edge",
                                           "Lower Rounded Trailing Edge"};
     std::array<double, 4> values{};
     for (std::size_t i = 0; i < 4; ++i) {
-        values[i] = EditValue(edits[i], TanFactorEdit[i]);
-        if (values[i] <= 1.0) continue;
+        const QString text = edits[i]->text();
+        double value = 0.0;
+        if (ReadNumber(text, value) && std::isfinite(value)) {
+            values[i] = value;
+            if (value <= 1.0) continue;
+        } else if (std::none_of(text.begin(), text.end(), [](QChar c) { return c.isDigit(); })) {
+            values[i] = TanFactorEdit[i];
+            continue;
+        }
         prompter_.Message(this, QMessageBox::Warning,
                           QStringLiteral("%1: %2 is not allowed. A surface tangent factor lies between 0 and 1.")
                               .arg(QLatin1String(kNames[i]), edits[i]->text()),

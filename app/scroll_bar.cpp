@@ -1,6 +1,7 @@
 // scroll_bar.cpp — the flat horizontal integer slider: geometry, painting, setters, mouse, keys and repeat.
 #include "app/scroll_bar.h"
 
+#include <QApplication>
 #include <QCursor>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -138,6 +139,7 @@ void THScrollBar::SetEnabled(bool v) {
 }
 
 void THScrollBar::SetCursorSource(CursorSource source) { cursor_ = std::move(source); }
+void THScrollBar::SetButtonSource(ButtonSource source) { buttons_ = std::move(source); }
 
 // Qt delivers a hidden widget's resize only when it is shown, so every reader of the geometry asks the
 // widget's size itself rather than waiting for the event.
@@ -197,6 +199,29 @@ void THScrollBar::LeaveWhileHeld() {
     Leave();
 }
 
+// The release of a press can go elsewhere: to a popup or a modal window that opened meanwhile, or to
+// nobody when the slider was disabled or hidden. So the press counts only while the left button is down
+// and no other window has taken the mouse.
+bool THScrollBar::PressStillHeld() const {
+    const Qt::MouseButtons buttons = buttons_ ? buttons_() : QGuiApplication::mouseButtons();
+    if (!(buttons & Qt::LeftButton)) return false;
+    if (QApplication::activePopupWidget() != nullptr) return false;
+    const QWidget* modal = QApplication::activeModalWidget();
+    return modal == nullptr || modal->isAncestorOf(this);
+}
+
+// Drops a press whose release this slider will not see: no further tick, drag or release step comes of it.
+void THScrollBar::ForgetPress() {
+    if (!held_) return;
+    held_ = false;
+    dragStart_ = 0;
+    stepped_ = true;
+    StopRepeat();
+    RestColours();
+    if (!enabled_) thumb_ = kBack;
+    update();
+}
+
 void THScrollBar::resizeEvent(QResizeEvent*) {
     SyncSize();
     update();
@@ -247,6 +272,7 @@ void THScrollBar::mousePressEvent(QMouseEvent* event) {
 void THScrollBar::TimerRepeat() {
     if (!enabled_) return;
     SyncSize();
+    if (held_ && !PressStillHeld()) return ForgetPress();
     const QPoint cursor = cursor_ ? cursor_() : mapFromGlobal(QCursor::pos());
     // Only a held button can have left; the release's own step comes after held_ is cleared.
     if (held_ && (leftWhileHeld_ || !Inside(cursor))) return LeaveWhileHeld();
@@ -273,6 +299,7 @@ void THScrollBar::mouseReleaseEvent(QMouseEvent* event) {
 void THScrollBar::mouseMoveEvent(QMouseEvent* event) {
     if (!enabled_) return QWidget::mouseMoveEvent(event);
     SyncSize();
+    if (held_ && !PressStillHeld()) ForgetPress();  // a drag ends with its button, wherever the release went
     const int x = Column(event);
     RestColours();
     if (held_ && !Inside({x, Row(event)}))
@@ -303,6 +330,22 @@ void THScrollBar::keyPressEvent(QKeyEvent* event) {
         default: return;
     }
     event->accept();
+}
+
+// The slider's own context menu takes the mouse, and the release with it.
+bool THScrollBar::event(QEvent* event) {
+    if (event->type() == QEvent::ContextMenu) ForgetPress();
+    return QWidget::event(event);
+}
+
+void THScrollBar::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::EnabledChange && !isEnabled()) ForgetPress();
+    QWidget::changeEvent(event);
+}
+
+void THScrollBar::hideEvent(QHideEvent* event) {
+    ForgetPress();
+    QWidget::hideEvent(event);
 }
 
 }  // namespace korvel

@@ -30,6 +30,8 @@ public:
 
     // The cursor in the control's own coordinates; the repeat step asks it where the cursor is now.
     using CursorSource = std::function<QPoint()>;
+    // The mouse buttons held now; the repeat and the drag ask it whether their press still holds.
+    using ButtonSource = std::function<Qt::MouseButtons()>;
 
     explicit THScrollBar(QWidget* parent = nullptr);
     ~THScrollBar() override;
@@ -57,6 +59,8 @@ public:
 
     // An empty source restores the platform's cursor.
     void SetCursorSource(CursorSource source);
+    // An empty source restores the application's own record of the buttons.
+    void SetButtonSource(ButtonSource source);
 
     // One step towards the cursor: the repeat timer's tick, and the single step of a quick click.
     void TimerRepeat();
@@ -81,6 +85,9 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    bool event(QEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     enum Slot { kFrame, kText, kBack, kThumb, kThumbActive, kThumbHover, kButtonHover, kTopLine };
@@ -95,6 +102,8 @@ private:
     bool Inside(QPoint p) const { return p.x() >= 0 && p.x() < w_ && p.y() >= 0 && p.y() < h_; }
     void Leave();
     void LeaveWhileHeld();
+    bool PressStillHeld() const;
+    void ForgetPress();
 
     int min_ = 0, max_ = 100, position_ = 0;
     int largeChange_ = 10, smallChange_ = 1, pageSize_ = 0;
@@ -111,6 +120,7 @@ private:
     Slot thumb_ = kBack, leftFace_ = kBack, rightFace_ = kBack, leftGlyph_ = kFrame, rightGlyph_ = kFrame;
     QTimer* timer_ = nullptr;
     CursorSource cursor_;
+    ButtonSource buttons_;
 };
 
 }  // namespace korvel

@@ -1,7 +1,12 @@
 // batch_export.cpp — the parameter file's batch build and export, on a model state of its own.
 #include "batch_export.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <exception>
 #include <filesystem>
 
@@ -42,6 +47,18 @@ std::string LowerExtension(const std::string& path) {
 
 BatchOutcome Refused(std::string target, const std::string& why) {
     return BatchOutcome{false, std::move(target), "Nothing exported. " + why};
+}
+
+// Why the file cannot be opened for reading (the system's reason where it gives one), or empty when it can.
+// The reader takes a missing file for an empty one, which would blame the first key it lacks instead of the
+// file; and opening a named pipe would wait for a writer that may never come.
+std::string OpenFailure(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return std::strerror(errno);
+    if (S_ISDIR(st.st_mode)) return std::strerror(EISDIR);
+    if (!S_ISREG(st.st_mode)) return "not a regular file";
+    if (::access(path.c_str(), R_OK) != 0) return std::strerror(errno);
+    return {};
 }
 
 }  // namespace
@@ -95,6 +112,8 @@ BatchOutcome RunBatch(const BatchRequest& request, const ExportOptions& options,
 
 BatchOutcome RunParamsFile(const std::string& path, const ExportOptions& options, int32_t offsetCount,
                            int32_t canvasWidth, int32_t canvasHeight) {
+    if (const std::string why = OpenFailure(path); !why.empty())
+        return Refused({}, "The parameter file \"" + DisplayName(path) + "\" cannot be opened (" + why + ").");
     ParamsCheck check;
     try {
         check = ReadParamsFile(path);

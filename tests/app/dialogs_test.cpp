@@ -78,7 +78,8 @@ TEST(Form6, AnEditWithoutANumberKeepsItsFactorAndAFactorAboveOneIsRefused) {
     EXPECT_EQ(std::pair(form.TanFactorEdit, form.result()), std::pair(std::array<double, 4>{0.75, 0.2, 0.3, 1.0}, 1));
     EXPECT_TRUE(prompter.asked.empty());
     // Above 1: a message naming the field and the range; the dialog stays open and nothing changes.
-    for (const char* typed : {"1.0000001", "1309"}) {
+    // Digits too many to read as a number are refused alike, with the text left in place.
+    for (const QString& typed : {QString("1.0000001"), QString("1309"), QString(400, '9'), "1" + QString(400, '0')}) {
         form.setResult(QDialog::Rejected);
         form.show();
         form.EditURTE->setText(typed);
@@ -86,8 +87,8 @@ TEST(Form6, AnEditWithoutANumberKeepsItsFactorAndAFactorAboveOneIsRefused) {
         ASSERT_FALSE(prompter.asked.empty());
         EXPECT_EQ(prompter.asked.back().text, QStringLiteral("Upper Rounded Trailing Edge: %1 is not allowed. A surface "
                                                              "tangent factor lies between 0 and 1.").arg(typed));
-        EXPECT_EQ(std::tuple(form.isVisible(), form.result(), form.TanFactorEdit),
-                  std::tuple(true, 0, std::array<double, 4>{0.75, 0.2, 0.3, 1.0}));
+        EXPECT_EQ(std::tuple(form.isVisible(), form.result(), form.TanFactorEdit, form.EditURTE->text()),
+                  std::tuple(true, 0, std::array<double, 4>{0.75, 0.2, 0.3, 1.0}, typed));
     }
 }
 

@@ -115,7 +115,13 @@ TEST_F(Files, ParameterFileRunsItsBatchWithoutTouchingTheWindow) {
     // A run that writes nothing says why, whole, in one error box; the narrow panel's tooltip holds its text.
     test::WriteWholeFile(dir.File("bad.krvlp"), withKey("file", dir.File("missing/folder/out.stl")));
     test::WriteWholeFile(dir.File("x0.krvlp"), withKey("x0", "0.5"));
-    for (auto [name, reason] : {std::pair{"bad.krvlp", "out.stl\" cannot be created ("}, {"x0.krvlp", "is not valid: x0=0.5."}}) {
+    // A file that cannot be opened says so with the system's reason; one that lacks a key names the key.
+    test::WriteWholeFile(dir.File("nox0.krvlp"), std::regex_replace(written, std::regex("\nx0=[^\n]*"), ""));
+    fs::create_directory(dir.File("folder.krvlp"));
+    for (auto [name, reason] : {std::pair{"bad.krvlp", "out.stl\" cannot be created ("}, {"x0.krvlp", "is not valid: x0=0.5."},
+                                {"none.krvlp", "\"none.krvlp\" cannot be opened (No such file or directory)."},
+                                {"folder.krvlp", "\"folder.krvlp\" cannot be opened (Is a directory)."},
+                                {"nox0.krvlp", "is not valid: x0 (missing)."}}) {
         prompter.asked.clear();
         w->FormDropFiles({Path(name)});
         ASSERT_EQ(prompter.asked.size(), 1u) << name;

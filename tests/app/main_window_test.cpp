@@ -13,6 +13,7 @@
 #include <QScrollBar>
 #include <QSplitter>
 #include <QToolBar>
+#include <QWindow>
 
 #include "app/app_test_support.h"
 #include "app/image_box.h"
@@ -191,6 +192,80 @@ TEST_F(Window, SliderStepsRebuildAndUndoRedoReturnTheExactValues) {
     for (int i = 0; i < 10; ++i) w->ActRedo->trigger();
     EXPECT_DOUBLE_EQ(w->Params[5], 0.0585);
     EXPECT_FALSE(w->ActRedo->isEnabled());
+}
+
+// Presses, releases and keys go through the window system here, as a user's do, so the application's own
+// record of the held buttons is the real one and the value menu opens from a real right click.
+TEST_F(Window, SliderRepeatEndsWithItsButtonWhereverTheReleaseGoes) {
+    QWindow* win = w->windowHandle();
+    ASSERT_NE(win, nullptr);
+    const auto rightEnd = [this](THScrollBar* bar) {
+        const QPoint at(bar->width() - 3, bar->height() / 2);
+        QCursor::setPos(bar->mapToGlobal(at));  // the cursor then rests there
+        return bar->mapTo(w.get(), at);
+    };
+    const auto quiet = [](THScrollBar* bar) {  // a few repeat intervals, counting the steps taken
+        const int before = bar->Position();
+        QTest::qWait(450);
+        return bar->Position() - before;
+    };
+    THScrollBar* tea = Bar_(Bar::TEA);
+    const QString caption = Title(Box::TEA);
+    // Some window systems tell the slider nothing when the menu takes the mouse; here it would hear a Leave.
+    struct NoLeave : QObject {
+        bool eventFilter(QObject*, QEvent* e) override { return e->type() == QEvent::Leave; }
+    } noLeave;
+    tea->installEventFilter(&noLeave);
+    for (bool releaseInMenu : {false, true}) {  // the value menu opens while the left button holds an end button
+        SCOPED_TRACE(releaseInMenu);
+        const QPoint at = rightEnd(tea);
+        QTest::mousePress(win, Qt::LeftButton, {}, at);
+        QTest::mouseClick(win, Qt::RightButton, {}, at);
+        ASSERT_EQ(QApplication::activePopupWidget(), w->PopupMenuBars);
+        if (releaseInMenu) QTest::mouseRelease(win, Qt::LeftButton, {}, at);
+        EXPECT_EQ(quiet(tea), 0);
+        QTest::keyClick(win, Qt::Key_Escape);
+        EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+        if (!releaseInMenu) QTest::mouseRelease(win, Qt::LeftButton, {}, at);  // the menu had it: the slider sees none
+        EXPECT_EQ(quiet(tea), 0);
+        EXPECT_EQ(Title(Box::TEA), caption);
+    }
+    tea->removeEventFilter(&noLeave);
+
+    // The release lost without any window seeing it: the held buttons read up while the slider counts as held.
+    Qt::MouseButtons held = Qt::LeftButton;
+    tea->SetButtonSource([&held] { return held; });
+    QTest::mousePress(tea, Qt::LeftButton, {}, tea->mapFrom(w.get(), rightEnd(tea)));
+    held = Qt::NoButton;
+    EXPECT_EQ(quiet(tea), 0);
+    tea->SetButtonSource({});
+
+    // Undo disables the held slider, redo enables it again: the press is forgotten, not resumed.
+    w->ActWing->trigger();
+    w->ActWing->trigger();
+    THScrollBar* rb = Bar_(Bar::RB1);
+    ASSERT_TRUE(rb->isEnabled());
+    const QPoint at = rightEnd(rb);
+    QTest::mousePress(win, Qt::LeftButton, {}, at);
+    QTest::keyClick(win, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_FALSE(rb->isEnabled());
+    QTest::mouseRelease(win, Qt::LeftButton, {}, at);
+    QTest::keyClick(win, Qt::Key_Y, Qt::ControlModifier);
+    ASSERT_TRUE(rb->isEnabled());
+    EXPECT_EQ(quiet(rb), 0);
+
+    // What must not change: a click steps once, a hold repeats (at 200, 270, 340, 410 ms; later under load).
+    const int before = tea->Position();
+    QTest::mouseClick(win, Qt::LeftButton, {}, rightEnd(tea));
+    EXPECT_EQ(quiet(tea), 0);
+    const int clicked = tea->Position();
+    EXPECT_EQ(clicked, before + tea->SmallChange());
+    QTest::mousePress(win, Qt::LeftButton, {}, rightEnd(tea));
+    QTest::qWait(450);
+    QTest::mouseRelease(win, Qt::LeftButton, {}, rightEnd(tea));
+    const int repeated = tea->Position() - clicked;
+    EXPECT_TRUE(repeated >= 2 && repeated <= 6) << repeated;  // a click alone would give 1
+    EXPECT_EQ(quiet(tea), 0);
 }
 
 TEST_F(Window, TypedValuesAreKeptExactlyAndOutOfRangeOnesIgnored) {

@@ -16,23 +16,31 @@
 namespace korvel {
 namespace {
 
-// A slider of the window's height with a scripted cursor and a count of its Change signals. At W 200 and
+// A slider of the window's height with a scripted cursor and buttons and a count of its Change signals. At W 200 and
 // range 0..100 the buttons reach x 14 and start at x 186; the thumb spans 15 columns centred at
 // round(1.57 p + 21).
 struct Rig {
     bool app = (testing::EnsureApplication(), true);
     THScrollBar bar;
     QPoint cursor{0, 5};
+    Qt::MouseButtons buttons;
     int changes = 0;
     explicit Rig(int width = 200, bool enable = true) {
         bar.resize(width, 11);
         bar.SetCursorSource([this] { return cursor; });
+        bar.SetButtonSource([this] { return buttons; });
         QObject::connect(&bar, &THScrollBar::Change, [this](THScrollBar* sender) { changes += sender == &bar; });
         if (enable) bar.SetEnabled(true);
     }
     QTimer* Timer() { return bar.findChild<QTimer*>(); }
-    void Press(int x) { QTest::mousePress(&bar, Qt::LeftButton, {}, cursor = {x, 5}); }
-    void Release() { QTest::mouseRelease(&bar, Qt::LeftButton, {}, cursor); }
+    void Press(int x) {
+        buttons = Qt::LeftButton;
+        QTest::mousePress(&bar, Qt::LeftButton, {}, cursor = {x, 5});
+    }
+    void Release() {
+        buttons = Qt::NoButton;
+        QTest::mouseRelease(&bar, Qt::LeftButton, {}, cursor);
+    }
     // QTest turns a move without a held button into a platform cursor move, which a hidden widget never sees.
     void Move(int x) {
         cursor = {x, 5};
@@ -172,6 +180,24 @@ TEST(ScrollBar, AHeldButtonStopsForGoodOnceTheCursorLeavesWhileADragStillFollows
     drag.Drag({130, -40});
     drag.Release();
     EXPECT_EQ(drag.State(), std::pair(69, 2));
+}
+
+// A release the slider never sees must not leave it stepping or dragging on its own.
+TEST(ScrollBar, HidingOrALostReleaseForgetsThePress) {
+    Rig rig;
+    rig.bar.show();
+    rig.Press(190);
+    rig.bar.hide();
+    rig.bar.show();
+    EXPECT_FALSE(rig.Timer()->isActive());
+    rig.buttons = Qt::NoButton;
+    QTest::mouseRelease(&rig.bar, Qt::LeftButton, {}, rig.cursor);  // a late release: no step of its own
+    EXPECT_EQ(rig.State(), std::pair(0, 0));
+
+    rig.Press(21);  // on the thumb
+    rig.buttons = Qt::NoButton;
+    rig.Move(100);  // a hover after the release went elsewhere: no drag
+    EXPECT_EQ(rig.State(), std::pair(0, 0));
 }
 
 TEST(ScrollBar, PaintsTheThumbWhereItIsAndRecoloursOnHover) {
