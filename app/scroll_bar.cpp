@@ -216,10 +216,7 @@ void THScrollBar::ForgetPress() {
     held_ = false;
     dragStart_ = 0;
     stepped_ = true;
-    StopRepeat();
-    RestColours();
-    if (!enabled_) thumb_ = kBack;
-    update();
+    Leave();
 }
 
 void THScrollBar::resizeEvent(QResizeEvent*) {
