@@ -12,6 +12,7 @@
 #include "app/core/params_file.h"
 #include "app/core/project_file.h"
 #include "app/export_dialogs.h"
+#include "app/file_paths.h"
 #include "app/image_box.h"
 #include "app/scroll_bar.h"
 #include "app/main_window.h"
@@ -87,15 +88,16 @@ void TForm1::ActOpenExecute() {
         this, {QStringLiteral("korvel file (*.krvl)"), QStringLiteral("korvel params (*.krvlp)")}, QStringLiteral("krvl"));
     if (!file) return;
     QCoreApplication::processEvents();  // the panel closes before the work starts
-    OpenPath(*file, ActOpen);
+    OpenPath(PathBytes(*file), ActOpen);
 }
 
 void TForm1::FormDropFiles(const QStringList& files) {
-    if (!files.isEmpty()) OpenPath(files.first(), this);
+    if (!files.isEmpty()) OpenPath(PathBytes(files.first()), this);
 }
 
-void TForm1::OpenPath(const QString& file, QObject* sender) {
-    const QString ext = QFileInfo(file).suffix().toLower();
+void TForm1::OpenPath(const std::string& file, QObject* sender) {
+    // The extension is plain ASCII; the rest of the name need not decode for this.
+    const QString ext = QFileInfo(PathText(file)).suffix().toLower();
     if (ext == QLatin1String("krvl")) {
         if (!AskSaveBeforeLeaving()) return;
         if (!LoadProjectFile(file)) return;
@@ -107,7 +109,7 @@ void TForm1::OpenPath(const QString& file, QObject* sender) {
 }
 
 bool TForm1::ActSaveExecute() {
-    if (CurrentFileName.isEmpty()) return ActSaveAsExecute();
+    if (CurrentFileName.empty()) return ActSaveAsExecute();
     SaveProjectFile(CurrentFileName);
     ProjectSaved = true;
     return true;
@@ -122,8 +124,7 @@ bool TForm1::ActSaveAsExecute() {
         filters << QString::fromLatin1(kSaveEntries[i].filter);
         suffixes << QString::fromLatin1(kSaveEntries[i].suffix);
     }
-    const QString proposed =
-        CurrentFileName.isEmpty() ? QString() : QFileInfo(CurrentFileName).completeBaseName();
+    const QString proposed = CurrentFileName.empty() ? QString() : QFileInfo(PathText(CurrentFileName)).completeBaseName();
     QCoreApplication::processEvents();
     const auto choice = prompter_.SaveFileName(this, QStringLiteral("Save As ..."), saveFolder_, proposed, filters, suffixes);
     if (!choice || choice->entry < 1 || choice->entry > entries) return false;
@@ -147,15 +148,15 @@ bool TForm1::ActSaveAsExecute() {
     {
         BusyCursor busy;
         try {
-            const std::string file = target.toStdString();
+            const std::string file = PathBytes(target);
             switch (entry) {
                 case 1:
-                    SaveProjectFile(target);
+                    SaveProjectFile(file);
                     ProjectSaved = true;
-                    CurrentFileName = target;
+                    CurrentFileName = file;
                     projectWritten = true;
                     break;
-                case 2: SaveParamsFile(target); break;
+                case 2: SaveParamsFile(file); break;
                 case 3:
                     // The options are asked first; OK keeps them for the rest of the run, Cancel writes nothing.
                     if (prompter_.Exec(*Form4) == QDialog::Accepted) {
@@ -192,7 +193,7 @@ bool TForm1::ActSaveAsExecute() {
             error = QString::fromUtf8(e.what());
         }
     }
-    SetCaption(target);
+    SetCaption(PathBytes(target));
     QCoreApplication::processEvents();
     if (!error.isEmpty()) ShowError(error);
     return projectWritten;
@@ -202,12 +203,12 @@ bool TForm1::ActSaveAsExecute() {
 
 namespace korvel {
 
-bool TForm1::LoadProjectFile(const QString& fileName) {
+bool TForm1::LoadProjectFile(const std::string& fileName) {
     // Everything is read and checked first: a file that cannot be loaded whole changes nothing.
     const PanelState current = CapturePanel();
     std::vector<ProjectRecord> records;
     try {
-        records = ReadProjectFile(fileName.toStdString(), current);
+        records = ReadProjectFile(fileName, current);
     } catch (const FileError& e) {
         ShowError(QString::fromUtf8(e.what()));
         return false;
@@ -228,19 +229,19 @@ bool TForm1::LoadProjectFile(const QString& fileName) {
     return true;
 }
 
-void TForm1::SaveProjectFile(const QString& fileName) { ::korvel::SaveProjectFile(fileName.toStdString(), CapturePanel()); }
+void TForm1::SaveProjectFile(const std::string& fileName) { ::korvel::SaveProjectFile(fileName, CapturePanel()); }
 
-void TForm1::SaveParamsFile(const QString& fileName) {
+void TForm1::SaveParamsFile(const std::string& fileName) {
     QString home = qEnvironmentVariable("HOME");
     if (home.isEmpty()) home = QDir::homePath();
-    ::korvel::SaveParamsFile(fileName.toStdString(), CapturePanel(), home.toStdString());
+    ::korvel::SaveParamsFile(fileName, CapturePanel(), home.toStdString());
 }
 
-void TForm1::RunParamsFile(const QString& fileName, bool closeAfter) {
+void TForm1::RunParamsFile(const std::string& fileName, bool closeAfter) {
     // The batch builds on a model of its own: the window's model, sizes, drawing and text stay as they are.
     BatchOutcome outcome;
     try {
-        outcome = ::korvel::RunParamsFile(fileName.toStdString(), Options, BarOf(Bar::MPX)->Max(), ImgBox->width(),
+        outcome = ::korvel::RunParamsFile(fileName, Options, BarOf(Bar::MPX)->Max(), ImgBox->width(),
                                           ImgBox->height());
     } catch (const std::exception& e) {
         outcome = BatchOutcome{false, {}, e.what()};

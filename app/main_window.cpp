@@ -33,6 +33,7 @@
 
 #include "app/dialogs.h"
 #include "app/export_dialogs.h"
+#include "app/file_paths.h"
 #include "app/gl_view.h"
 #include "app/image_box.h"
 #include "app/prompter.h"
@@ -89,7 +90,7 @@ constexpr std::array<CameraPreset, 6> kCameraPresets = {{
 // ------------------------------------------------------------------------------------------------------
 // Construction
 
-TForm1::TForm1(Prompter& prompter, QStringList paths, QWidget* parent)
+TForm1::TForm1(Prompter& prompter, std::vector<std::string> paths, QWidget* parent)
     : QMainWindow(parent), prompter_(prompter), pendingPaths_(std::move(paths)) {
     setWindowTitle(AppTitle);
     setAcceptDrops(true);
@@ -515,7 +516,7 @@ void TForm1::CreateGraphic() {
 void TForm1::FormCreate() {
     InitIgesOptions(Options.Iges);
     InitAirfoilOptions(Options.Airfoil);
-    SetCaption(QString());
+    SetCaption({});
     CurrentFileName.clear();
     CloseRequested = false;
     FirstActivation = true;
@@ -545,9 +546,9 @@ void TForm1::FirstActivationWork() {
     PanelBarWidth = PanelBar->width() > 0 ? PanelBar->width() : PanelBarWidth;
     BoxCutSecResize();
     Manager3D(nullptr);
-    if (!pendingPaths_.isEmpty()) {
-        const QStringList paths = std::exchange(pendingPaths_, {});
-        FormDropFiles(paths);
+    if (!pendingPaths_.empty()) {
+        const std::vector<std::string> paths = std::exchange(pendingPaths_, {});
+        OpenPath(paths.front(), this);
     }
 }
 
@@ -964,8 +965,8 @@ void TForm1::SetStatusText(const QString& text) {
     StatusPanel0->setToolTip(text);
 }
 
-void TForm1::SetCaption(const QString& fileName) {
-    setWindowTitle(fileName.isEmpty() ? AppTitle : AppTitle + QStringLiteral(" - ") + QFileInfo(fileName).completeBaseName());
+void TForm1::SetCaption(const std::string& fileName) {
+    setWindowTitle(fileName.empty() ? AppTitle : AppTitle + QStringLiteral(" - ") + QFileInfo(PathText(fileName)).completeBaseName());
 }
 
 bool TForm1::AskSaveBeforeLeaving() {
@@ -990,7 +991,7 @@ void TForm1::ActNewExecute() {
         CurrentFileName.clear();
         SetMdlrBarsState(0);
         SetStatusText(QString());
-        SetCaption(QString());
+        SetCaption({});
         ResetDimensions(Model);
         InitAirfoilOptions(Options.Airfoil);
         for (const BarSpec& spec : kBars) {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/core/history.h"
 #include "app/core/panel_rules.h"
@@ -60,8 +61,9 @@ class TForm1 : public QMainWindow {
     Q_OBJECT
 
 public:
-    // paths: documents to open after the first activation (the command line), the first one only.
-    explicit TForm1(Prompter& prompter, QStringList paths = {}, QWidget* parent = nullptr);
+    // paths: documents to open after the first activation (the command line), the first one only, as the
+    // bytes the system gave: a name need not be valid UTF-8.
+    explicit TForm1(Prompter& prompter, std::vector<std::string> paths = {}, QWidget* parent = nullptr);
     ~TForm1() override;
 
     // --- the rebuild handler and the operations around it ---
@@ -107,7 +109,7 @@ public:
     int32_t MaxPanels2D = kDefaultMaxPanels2D;
     int32_t MaxSubdivisions3D = 64;
     QString AppTitle = QStringLiteral("korvel");
-    QString CurrentFileName;
+    std::string CurrentFileName;  // the path's bytes, as the file layer takes them
     bool CloseRequested = false;
     bool FirstActivation = true;
     int PanelBarWidth = 265;
@@ -167,7 +169,7 @@ private:
     void ScheduleUpdateScene(QObject* sender);
     void ShowError(const QString& text);
     bool AskSaveBeforeLeaving();  // true when the user may go on
-    void SetCaption(const QString& fileName);
+    void SetCaption(const std::string& fileName);
     void SetStatusText(const QString& text);  // status panel 0 and its tooltip
     // Runs a handler and shows an error that escapes it; exceptions never unwind through Qt.
     template <typename F>
@@ -179,11 +181,11 @@ private:
         }
     }
     // Files: the project, the parameter file's batch, the exports.
-    bool LoadProjectFile(const QString& fileName);
-    void SaveProjectFile(const QString& fileName);
-    void SaveParamsFile(const QString& fileName);
-    void RunParamsFile(const QString& fileName, bool closeAfter = false);
-    void OpenPath(const QString& file, QObject* sender);
+    bool LoadProjectFile(const std::string& fileName);
+    void SaveProjectFile(const std::string& fileName);
+    void SaveParamsFile(const std::string& fileName);
+    void RunParamsFile(const std::string& fileName, bool closeAfter = false);
+    void OpenPath(const std::string& file, QObject* sender);
     QString SaveFolder() const;
 
     Prompter& prompter_;
@@ -191,7 +193,7 @@ private:
     std::array<QGroupBox*, kBoxCount> boxes_{};
     QTimer* sceneTimer_ = nullptr;
     QObject* sceneSender_ = nullptr;
-    QStringList pendingPaths_;
+    std::vector<std::string> pendingPaths_;
     bool firstShowSeen_ = false;
     QString saveFolder_;
     int32_t menuTag_ = 0;

@@ -1,6 +1,10 @@
 // output_file.cpp — a checked binary output file for the writers.
 #include "output_file.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstring>
 
@@ -8,10 +12,32 @@
 
 namespace korvel {
 
+namespace {
+
+// Closes a descriptor that is given up and hands back the error that gave it up (close may change errno).
+int GiveUp(int fd, int error) {
+    ::close(fd);
+    return error;
+}
+
+}  // namespace
+
 OutputFile::OutputFile(const std::string& fileName) : name_(fileName) {
-    errno = 0;
-    file_ = std::fopen(fileName.c_str(), "wb");
-    if (file_ == nullptr) Fail("cannot be created", errno);
+    // A named pipe or a device is refused before it is opened: opening a pipe waits for a reader that may
+    // never come, and an export must not write into a device. A folder is left to open, which names it.
+    struct stat st {};
+    if (::stat(fileName.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) Fail("is not a regular file", 0);
+    // Without waiting and without truncating, should the path have become something else since: only a
+    // regular file is then emptied.
+    const int fd = ::open(fileName.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
+    if (fd < 0 && errno == ENXIO) Fail("is not a regular file", 0);  // became a pipe with no reader since
+    if (fd < 0) Fail("cannot be created", errno);
+    if (::fstat(fd, &st) != 0) Fail("cannot be created", GiveUp(fd, errno));
+    if (!S_ISREG(st.st_mode)) Fail("is not a regular file", GiveUp(fd, 0));
+    if (::ftruncate(fd, 0) != 0) Fail("cannot be created", GiveUp(fd, errno));
+    (void)::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    file_ = ::fdopen(fd, "wb");
+    if (file_ == nullptr) Fail("cannot be created", GiveUp(fd, errno));
     // The writers hand over many short pieces: a large buffer keeps the system calls few.
     std::setvbuf(file_, nullptr, _IOFBF, std::size_t{1} << 20);
 }

@@ -10,7 +10,8 @@
 namespace korvel {
 
 // Creates (or truncates) a file for writing and reports every failure of create, write, seek and close with
-// the file's name and the system's reason. The destructor closes a file that was not closed explicitly
+// the file's name and the system's reason. A path that names something other than a regular file (a named
+// pipe, a device) is refused without waiting and left as it is. The destructor closes a file that was not closed explicitly
 // (after an error, where a partly written file stays).
 class OutputFile {
 public:

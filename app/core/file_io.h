@@ -21,13 +21,17 @@ inline constexpr std::size_t kMaxReadFileSize = 1 << 20;
 // The file's name without its folder, as messages show it.
 std::string DisplayName(const std::string& path);
 
-// The whole file. Throws FileError when it cannot be opened or read, or when it is larger than cap.
+// The whole file. Throws FileError when it cannot be opened or read, when it is not a regular file (a named
+// pipe or a device is refused without waiting), or when it is larger than cap.
 std::string ReadWholeFile(const std::string& path, std::size_t cap = kMaxReadFileSize);
 
 // Replaces the file with bytes, or creates it: the bytes go to a new file in the same folder, which is
 // flushed to the disk and then renamed over the target, so a reader sees either the old or the new
-// file whole. An existing target keeps its permissions; a symbolic link is followed and its target
-// replaced. Any failure removes the new file, leaves the old one untouched and throws FileError.
+// file whole. An existing target keeps its permissions; symbolic links are followed to the file they name,
+// which is created when it does not exist yet, and a link is never replaced. A target that is not a regular
+// file, or that the user may not write, is refused. Any failure removes the new file, leaves the old one
+// untouched and throws FileError. Only where the folder takes no new file but the user may write the target
+// is the target written in place; a failure there may leave it incomplete, and the message says so.
 void WriteFileAtomically(const std::string& path, std::string_view bytes);
 
 }  // namespace korvel

@@ -1,8 +1,11 @@
 // file_commands_test.cpp — the window's files as a new user meets them: save and open a project, run a parameter file, export every format.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <QAction>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 
@@ -59,7 +62,7 @@ TEST_F(Files, ProjectSavedChangedAndOpenedComesBackWhole) {
     EXPECT_EQ(w->BarOf(Bar::TEA)->Position(), 5000);
 }
 
-TEST_F(Files, ADamagedProjectIsRefusedAndChangesNothing) {
+TEST_F(Files, ADamagedProjectOrANamedPipeIsRefusedAndChangesNothing) {
     SaveAs("good.krvl", 1);
     std::string bytes = test::ReadAll(dir.File("good.krvl"));
     test::WriteWholeFile(dir.File("cut.krvl"), bytes.substr(0, 101));
@@ -78,6 +81,25 @@ TEST_F(Files, ADamagedProjectIsRefusedAndChangesNothing) {
     EXPECT_EQ(std::pair(w->BarOf(Bar::TEA)->Position(), w->windowTitle()), std::pair(4400, QString("korvel - UP")));
     w->FormDropFiles({Path("notes.txt")});
     EXPECT_EQ(w->windowTitle(), "korvel - UP");
+
+    // A named pipe is neither waited on when opened nor replaced when saved over, by Save As or by Save.
+    test::FailIfBlocked guard;
+    ASSERT_EQ(::mkfifo(dir.File("pipe.krvl").c_str(), 0600), 0);
+    prompter.asked.clear();
+    w->FormDropFiles({Path("pipe.krvl")});
+    ASSERT_EQ(prompter.asked.size(), 1u);
+    EXPECT_EQ(prompter.asked[0].text, "The file \"pipe.krvl\" is not a regular file.");
+    w->BarOf(Bar::TEA)->SetPosition(5000);
+    prompter.answers = {QMessageBox::Yes};  // replace it
+    SaveAs("pipe.krvl", 1);
+    EXPECT_EQ(prompter.asked.back().text, "The file \"pipe.krvl\" is not a regular file.");
+    EXPECT_EQ(std::pair(w->CurrentFileName, w->ProjectSaved), std::pair(dir.File("UP.KRVL"), false));
+    fs::remove(dir.File("UP.KRVL"));
+    ASSERT_EQ(::mkfifo(dir.File("UP.KRVL").c_str(), 0600), 0);  // the open project became a pipe
+    w->ActSave->trigger();
+    EXPECT_EQ(prompter.asked.back().text, "The file \"UP.KRVL\" is not a regular file.");
+    EXPECT_FALSE(w->ProjectSaved);
+    EXPECT_TRUE(fs::is_fifo(dir.File("pipe.krvl")) && fs::is_fifo(dir.File("UP.KRVL")));
 }
 
 TEST_F(Files, ParameterFileRunsItsBatchWithoutTouchingTheWindow) {
@@ -131,6 +153,19 @@ TEST_F(Files, ParameterFileRunsItsBatchWithoutTouchingTheWindow) {
                   std::pair(prompter.asked[0].text, prompter.asked[0].text));
     }
     EXPECT_FALSE(fs::exists(dir.File("missing")));
+
+    // A target that is a named pipe, named by a parameter file or chosen in Save As, is refused at once.
+    test::FailIfBlocked guard;
+    ASSERT_EQ(::mkfifo(dir.File("out.stl").c_str(), 0600), 0);
+    test::WriteWholeFile(dir.File("pipe.krvlp"), withKey("file", "out.stl"));
+    prompter.asked.clear();
+    w->FormDropFiles({Path("pipe.krvlp")});
+    prompter.answers = {QMessageBox::Yes};  // replace it
+    SaveAs("out.stl", 6);
+    ASSERT_EQ(prompter.asked.size(), 3u);
+    for (const std::size_t i : {0u, 2u})
+        EXPECT_TRUE(prompter.asked[i].text.endsWith("out.stl\" is not a regular file.")) << prompter.asked[i].text.toStdString();
+    EXPECT_TRUE(fs::is_fifo(dir.File("out.stl")));
 }
 
 TEST_F(Files, EveryExportOpensInItsReader) {
@@ -183,11 +218,23 @@ TEST_F(Files, EveryExportOpensInItsReader) {
 TEST_F(Files, ACommandLinePathOpensAfterTheFirstActivation) {
     SaveAs("cli.krvl", 1);
     w->ProjectSaved = true;
-    w.reset();
-    w = std::make_unique<TForm1>(prompter, QStringList{Path("cli.krvl")});
-    w->show();
-    QApplication::processEvents();
-    EXPECT_EQ(std::pair(w->windowTitle(), w->CurrentFileName), std::pair(QString("korvel - cli"), Path("cli.krvl")));
+    // A name whose bytes are not UTF-8 is opened, and saved again, as the system gave it.
+    const std::string latin1 = dir.File("lat\xe9in");
+    fs::create_directory(latin1);
+    fs::copy_file(dir.File("cli.krvl"), latin1 + "/p.krvl");
+    for (const std::string& path : {dir.File("cli.krvl"), latin1 + "/p.krvl"}) {
+        w.reset();
+        w = std::make_unique<TForm1>(prompter, std::vector<std::string>{path});
+        w->show();
+        QApplication::processEvents();
+        EXPECT_EQ(std::pair(w->windowTitle(), w->CurrentFileName),
+                  std::pair(QFileInfo(QString::fromStdString(path)).completeBaseName().prepend("korvel - "), path));
+    }
+    EXPECT_TRUE(prompter.asked.empty());
+    w->BarOf(Bar::TEA)->SetPosition(5000);
+    w->ActSave->trigger();
+    EXPECT_TRUE(w->ProjectSaved);
+    EXPECT_NE(test::ReadAll(latin1 + "/p.krvl"), test::ReadAll(dir.File("cli.krvl")));
 }
 
 }  // namespace

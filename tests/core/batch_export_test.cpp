@@ -81,6 +81,19 @@ TEST(BatchExport, RefusesMismatchesAndInvalidFilesAndSaysWhy) {
         EXPECT_NE(out.Status.find(c.status), std::string::npos) << out.Status;
     }
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Folder()), {}), 1);  // only run.krvlp
+    // A named pipe as the target, directly or through a link (as a device would be), is refused without
+    // waiting for a reader and stays a pipe.
+    std::filesystem::create_directory(dir.File("special"));
+    ASSERT_EQ(::mkfifo(dir.File("special/out.stl").c_str(), 0600), 0);
+    std::filesystem::create_symlink("out.stl", dir.File("special/link.stl"));
+    for (const char* target : {"special/out.stl", "special/link.stl"}) {
+        test::WriteWholeFile(dir.File("run.krvlp"), WithOutput(solid, "stl", target));
+        test::FailIfBlocked guard;
+        const BatchOutcome out = RunParamsFile(dir.File("run.krvlp"), ExportOptions{}, 64, 400, 300);
+        EXPECT_EQ(std::pair(out.Written, out.Status),
+                  std::pair(false, "Nothing exported. The file \"" + dir.File(target) + "\" is not a regular file."));
+    }
+    EXPECT_TRUE(std::filesystem::is_fifo(dir.File("special/out.stl")));
     EXPECT_EQ(RunParamsFile(dir.File("missing.krvlp"), ExportOptions{}, 64, 1, 1).Status,
               "Nothing exported. The parameter file \"missing.krvlp\" cannot be opened (No such file or directory).");
     ASSERT_EQ(::mkfifo(dir.File("pipe.krvlp").c_str(), 0600), 0);  // no writer: reading would wait for ever

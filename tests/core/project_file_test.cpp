@@ -1,7 +1,11 @@
 // project_file_test.cpp — the project file: exact bytes, bit-exact round trips, damaged and hostile files, the atomic save.
 #include <gtest/gtest.h>
 
+#include <grp.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <array>
 #include <bit>
@@ -10,7 +14,9 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <limits>
+#include <optional>
 
 #include "app/core/params_file.h"
 #include "app/core/project_file.h"
@@ -107,6 +113,18 @@ TEST(ProjectFile, AFileCutInsideARecordOrUnreadableIsRefusedWithItsName) {
     EXPECT_THROW(DecodeProject(std::string(kMaxReadFileSize + 1, '\0'), "big.krvl"), FileError);
     EXPECT_THROW(ReadProjectFile(dir.File("missing.krvl"), DefaultPanelState()), FileError);
     EXPECT_THROW(ReadProjectFile(dir.Folder().string(), DefaultPanelState()), FileError);
+    // A named pipe with no writer, directly or through a link, is refused at once instead of waited on.
+    ASSERT_EQ(::mkfifo(dir.File("pipe.krvl").c_str(), 0600), 0);
+    std::filesystem::create_symlink("pipe.krvl", dir.File("to-pipe.krvl"));
+    test::FailIfBlocked guard;
+    for (const char* name : {"pipe.krvl", "to-pipe.krvl"}) {
+        try {
+            ReadProjectFile(dir.File(name), DefaultPanelState());
+            ADD_FAILURE() << name << " was read";
+        } catch (const FileError& e) {
+            EXPECT_EQ(std::string(e.what()), "The file \"" + std::string(name) + "\" is not a regular file.");
+        }
+    }
 }
 
 TEST(ProjectFile, HostileValuesAreRefusedAndEveryValueTheSystemWritesLoads) {
@@ -154,6 +172,43 @@ TEST(ProjectFile, HostileValuesAreRefusedAndEveryValueTheSystemWritesLoads) {
     EXPECT_EQ(std::tuple(s.Pos(Bar::NPX), s.Pos(Bar::Cut), s.Span), std::tuple(s.MaxNPX, 4, int32_t{SpanLinear}));
 }
 
+// Runs f in a child process, as an unprivileged user when the test runs as root (root may write any file),
+// and returns what f returned; nullopt when no unprivileged user can be had.
+std::optional<std::string> AsUnprivilegedUser(const std::function<std::string()>& f) {
+    int out[2];
+    if (::pipe(out) != 0) return std::nullopt;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(out[0]);
+        const uid_t nobody = 65534;
+        if (::geteuid() == 0 && (::setgroups(0, nullptr) != 0 || ::setresgid(nobody, nobody, nobody) != 0 ||
+                                 ::setresuid(nobody, nobody, nobody) != 0))
+            ::_exit(2);
+        const std::string text = f();
+        (void)!::write(out[1], text.data(), text.size());
+        ::_exit(0);
+    }
+    ::close(out[1]);
+    std::string text;
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(out[0], buffer, sizeof buffer)) > 0;) text.append(buffer, static_cast<std::size_t>(n));
+    ::close(out[0]);
+    int status = 0;
+    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return std::nullopt;
+    return text;
+}
+
+// What a save reports: empty on success, else the error's text.
+std::string SaveError(const std::string& path) {
+    try {
+        SaveProjectFile(path, DefaultPanelState());
+        return {};
+    } catch (const FileError& e) {
+        return e.what();
+    }
+}
+
 TEST(AtomicWrite, AFailedWriteLeavesTheOldFileAndNoTemporary) {
     test::TempDir dir;
     const std::string path = dir.File("keep.krvl");
@@ -175,6 +230,62 @@ TEST(AtomicWrite, AFailedWriteLeavesTheOldFileAndNoTemporary) {
     std::filesystem::create_directory(dir.File("sub"));  // a folder where the file should be
     EXPECT_THROW(WriteFileAtomically(dir.File("sub"), "x"), FileError);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Folder()), {}), 2);  // no temporary left
+}
+
+TEST(AtomicWrite, SpecialFilesLinksLongNamesAndProtectedFiles) {
+    namespace fs = std::filesystem;
+    test::TempDir dir;
+    const auto F = [&dir](const std::string& name) { return dir.File(name); };
+    const std::string project = EncodeProject(ProjectRecordsOf(DefaultPanelState()));
+    // A pipe, and a link to one standing in for a device, are refused and stay what they were.
+    ASSERT_EQ(::mkfifo(F("pipe.krvl").c_str(), 0600), 0);
+    fs::create_symlink("pipe.krvl", F("sink.krvl"));
+    {
+        test::FailIfBlocked guard;
+        EXPECT_EQ(SaveError(F("pipe.krvl")), "The file \"pipe.krvl\" is not a regular file.");
+        EXPECT_EQ(SaveError(F("sink.krvl")), "The file \"sink.krvl\" is not a regular file.");
+    }
+    EXPECT_TRUE(fs::is_fifo(F("pipe.krvl")) && fs::is_symlink(F("sink.krvl")));
+    // A link whose file does not exist yet gets its file, through a chain of links too; the links stay.
+    fs::create_directory(F("real"));
+    fs::create_symlink("real/new.krvl", F("dangling.krvl"));
+    fs::create_symlink("dangling.krvl", F("chain.krvl"));
+    EXPECT_EQ(SaveError(F("chain.krvl")), "");
+    EXPECT_TRUE(fs::is_symlink(F("chain.krvl")) && fs::is_symlink(F("dangling.krvl")));
+    EXPECT_TRUE(test::ReadAll(F("real/new.krvl")) == project);
+    // A loop is refused with the system's reason.
+    fs::create_symlink("loop-b.krvl", F("loop-a.krvl"));
+    fs::create_symlink("loop-a.krvl", F("loop-b.krvl"));
+    EXPECT_NE(SaveError(F("loop-a.krvl")).find("(Too many levels of symbolic links)"), std::string::npos);
+    EXPECT_TRUE(fs::is_symlink(F("loop-a.krvl")) && fs::is_symlink(F("loop-b.krvl")));
+    // Every legal name can be saved, new or replaced, up to the 255 bytes a name may have.
+    for (const std::size_t length : {245u, 255u}) {
+        const std::string name = std::string(length - 5, 'n') + ".krvl";
+        EXPECT_EQ(SaveError(F(name)), "") << length;
+        EXPECT_EQ(SaveError(F(name)), "") << length;
+        EXPECT_TRUE(test::ReadAll(F(name)) == project);
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Folder()), {}), 9);  // no temporary left
+
+    // As a user who may not write the file: refused and left as it was. A file the user may write, in a
+    // folder that takes no new files, is written in place.
+    fs::create_directory(F("open"));
+    fs::create_directory(F("closed"));
+    test::WriteWholeFile(F("open/ro.krvl"), "old");
+    test::WriteWholeFile(F("closed/rw.krvl"), "old");
+    fs::permissions(dir.Folder(), fs::perms(0755));
+    fs::permissions(F("open"), fs::perms(0777));
+    fs::permissions(F("open/ro.krvl"), fs::perms(0444));
+    fs::permissions(F("closed"), fs::perms(0555));
+    fs::permissions(F("closed/rw.krvl"), fs::perms(0666));
+    const auto reported = AsUnprivilegedUser([&] { return SaveError(F("open/ro.krvl")) + "|" + SaveError(F("closed/rw.krvl")); });
+    fs::permissions(F("closed"), fs::perms(0755));  // so the folder can be removed by whoever runs the test
+    if (!reported) GTEST_SKIP() << "no unprivileged user to run the protected-file cases as";
+    EXPECT_EQ(*reported, "The file \"ro.krvl\" could not be saved (Permission denied). An existing file of that name was "
+                         "left as it was.|");
+    EXPECT_EQ(test::ReadAll(F("open/ro.krvl")), "old");
+    EXPECT_TRUE(test::ReadAll(F("closed/rw.krvl")) == project);  // in place
+    EXPECT_EQ(fs::status(F("open/ro.krvl")).permissions(), fs::perms(0444));
 }
 
 }  // namespace

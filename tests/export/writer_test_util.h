@@ -3,8 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <array>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -85,6 +88,23 @@ public:
 
 private:
     std::filesystem::path dir_;
+};
+
+// Ends the test program with a message when a call made under it does not return in time (an open of a
+// named pipe waits for ever), so such a fault fails its test instead of hanging the run.
+class FailIfBlocked {
+public:
+    explicit FailIfBlocked(unsigned seconds = 10) {
+        std::signal(SIGALRM, [](int) {
+            static const char message[] = "\nblocked: a call did not return within its time limit\n";
+            (void)!::write(2, message, sizeof message - 1);
+            ::_exit(3);
+        });
+        ::alarm(seconds);
+    }
+    ~FailIfBlocked() { ::alarm(0); }
+    FailIfBlocked(const FailIfBlocked&) = delete;
+    FailIfBlocked& operator=(const FailIfBlocked&) = delete;
 };
 
 inline bool ToolOnPath(const std::string& name) {
