@@ -29,8 +29,12 @@ run: configure-run
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
+# Runs every program, then names those that exited non-zero and fails.
 bench: build
-	for b in $(BUILD)/bench_*; do $$b; done
+	@failed=""; for b in $(BUILD)/bench_*; do \
+	  $$b || { s=$$?; failed="$$failed$${failed:+;} $$(basename $$b) (status $$s)"; }; \
+	done; \
+	if [ -n "$$failed" ]; then echo "make bench: failed:$$failed" >&2; exit 1; fi
 
 clean:
 	rm -rf $(BUILD)

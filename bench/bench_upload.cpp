@@ -52,51 +52,70 @@ void CopyAndPack(benchmark::State& state, Case which) {
     state.counters["triangles"] = m.TriangleLast + 1;
 }
 
-// A 3.3 core context on an offscreen surface of the display, or null when there is no display.
-struct GLContext {
-    std::unique_ptr<QOffscreenSurface> surface;
-    std::unique_ptr<QOpenGLContext> context;
-    std::unique_ptr<Renderer> renderer;
-};
-
-GLContext* Context() {
-    static GLContext* ctx = [] () -> GLContext* {
-        if (std::getenv("DISPLAY") == nullptr) return nullptr;
+// On a display, the application and a 3.3 core context on an offscreen surface with a renderer in it, for
+// the whole run. It lives in main and takes everything down before main returns: left to the exit handlers,
+// the context would be destroyed after Qt's own globals and crash.
+class GLSession {
+public:
+    explicit GLSession(char** argv) {
+        if (std::getenv("DISPLAY") == nullptr) return;
         qputenv("QT_QPA_PLATFORM", "xcb");
-        static int argc = 1;
-        static char name[] = "bench_upload";
-        static char* argv[] = {name, nullptr};
-        static QGuiApplication app(argc, argv);
+        app_ = std::make_unique<QGuiApplication>(argc_, argv);
         InitGLModule();
         QSurfaceFormat format;
         format.setVersion(3, 3);
         format.setProfile(QSurfaceFormat::CoreProfile);
-        static GLContext c;
-        c.context = std::make_unique<QOpenGLContext>();
-        c.context->setFormat(format);
-        c.surface = std::make_unique<QOffscreenSurface>();
-        c.surface->setFormat(format);
-        c.surface->create();
-        if (!c.context->create() || !c.context->makeCurrent(c.surface.get())) return nullptr;
-        c.renderer = std::make_unique<Renderer>();
-        c.renderer->InitRenderer();
-        return c.renderer->RendererDisabled() ? nullptr : &c;
-    }();
-    return ctx;
-}
+        context_ = std::make_unique<QOpenGLContext>();
+        context_->setFormat(format);
+        surface_ = std::make_unique<QOffscreenSurface>();
+        surface_->setFormat(format);
+        surface_->create();
+        if (!context_->create() || !context_->makeCurrent(surface_.get())) return;
+        renderer_ = std::make_unique<Renderer>();
+        renderer_->InitRenderer();
+    }
+
+    ~GLSession() {
+        // The renderer's buffers go while their context is current; the context before its surface.
+        if (renderer_ && context_->makeCurrent(surface_.get())) {
+            renderer_->ContextLost();
+            context_->doneCurrent();
+        }
+        renderer_.reset();
+        context_.reset();
+        surface_.reset();
+        if (app_) {
+            app_.reset();
+            ShutdownGLModule();
+        }
+    }
+
+    GLSession(const GLSession&) = delete;
+    GLSession& operator=(const GLSession&) = delete;
+
+    // The renderer in the current context, or null when there is no display with GL 3.3.
+    Renderer* GL() const { return renderer_ && !renderer_->RendererDisabled() ? renderer_.get() : nullptr; }
+
+private:
+    int argc_ = 1;  // only the program's name: the benchmark's own flags are not Qt's
+    std::unique_ptr<QGuiApplication> app_;
+    std::unique_ptr<QOffscreenSurface> surface_;
+    std::unique_ptr<QOpenGLContext> context_;
+    std::unique_ptr<Renderer> renderer_;
+};
 
 // UploadScene in a real context: delete the old buffers, pack, and hand both arrays to GL.
-void GLUpload(benchmark::State& state, Case which) {
-    GLContext* c = Context();
-    if (c == nullptr) {
+void GLUpload(benchmark::State& state, const GLSession& session, Case which) {
+    Renderer* r = session.GL();
+    if (r == nullptr) {
         state.SkipWithError("no display with GL 3.3 (run under xvfb-run)");
         return;
     }
     bool ok = true;
     const auto finish = reinterpret_cast<void (*)()>(SharedGL().GetGLProc("glFinish", ok));
-    c->renderer->FitToModel(Model(which));
+    r->FitToModel(Model(which));
     for (auto _ : state) {
-        c->renderer->UploadScene();
+        r->UploadScene();
         if (finish != nullptr) finish();
     }
     state.counters["triangles"] = Model(which).TriangleLast + 1;
@@ -105,9 +124,24 @@ void GLUpload(benchmark::State& state, Case which) {
 BENCHMARK_CAPTURE(CopyAndPack, DefaultBody, kDefaultBody)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(CopyAndPack, Wing256, kWing256)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(CopyAndPack, Body2000, kBody2000)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(GLUpload, DefaultBody, kDefaultBody)->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(GLUpload, Wing256, kWing256)->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(GLUpload, Body2000, kBody2000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace korvel
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+
+    const korvel::GLSession session(argv);
+    const auto upload = [&session](const char* name, korvel::Case which) {
+        return benchmark::RegisterBenchmark(name, [&session, which](benchmark::State& s) {
+            korvel::GLUpload(s, session, which);
+        });
+    };
+    upload("GLUpload/DefaultBody", korvel::kDefaultBody)->Unit(benchmark::kMicrosecond);
+    upload("GLUpload/Wing256", korvel::kWing256)->Unit(benchmark::kMicrosecond);
+    upload("GLUpload/Body2000", korvel::kBody2000)->Unit(benchmark::kMillisecond);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

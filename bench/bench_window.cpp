@@ -3,8 +3,6 @@
 
 #include <QApplication>
 
-#include <memory>
-
 #include "app/core/param_table.h"
 #include "app/main_window.h"
 #include "app/prompter.h"
@@ -12,26 +10,7 @@
 
 namespace {
 
-// The window on the platform the environment names; offscreen when there is no display.
-korvel::TForm1& Window() {
-    static std::unique_ptr<korvel::TForm1> window;
-    if (!window) {
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-        static int argc = 1;
-        static char name[] = "bench_window";
-        static char* argv[] = {name, nullptr};
-        new QApplication(argc, argv);
-        static korvel::QtPrompter prompter;
-        window = std::make_unique<korvel::TForm1>(prompter);
-        window->show();
-        QApplication::processEvents();
-    }
-    return *window;
-}
-
-void SliderStep(benchmark::State& state, bool view3D) {
-    korvel::TForm1& w = Window();
+void SliderStep(benchmark::State& state, korvel::TForm1& w, bool view3D) {
     if (w.Act3D->isChecked() != view3D) w.Act3D->trigger();
     korvel::THScrollBar* bar = w.BarOf(korvel::Bar::TEA);
     int step = 0;
@@ -44,10 +23,29 @@ void SliderStep(benchmark::State& state, bool view3D) {
     state.SetLabel(QGuiApplication::platformName().toStdString());
 }
 
-void SliderStep3D(benchmark::State& state) { SliderStep(state, true); }
-void SliderStep2D(benchmark::State& state) { SliderStep(state, false); }
-
 }  // namespace
 
-BENCHMARK(SliderStep3D)->Unit(benchmark::kMillisecond);
-BENCHMARK(SliderStep2D)->Unit(benchmark::kMillisecond);
+// The application and the window live in main and go, window first, before it returns: left to the exit
+// handlers they would be torn down after Qt's own globals, and the window's hide would crash.
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+
+    // The platform the environment names; offscreen when there is no display.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    int qtArgc = 1;  // only the program's name: the benchmark's own flags are not Qt's
+    QApplication app(qtArgc, argv);
+    korvel::QtPrompter prompter;
+    korvel::TForm1 window(prompter);
+    window.show();
+    QApplication::processEvents();
+
+    benchmark::RegisterBenchmark("SliderStep3D", [&window](benchmark::State& s) { SliderStep(s, window, true); })
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("SliderStep2D", [&window](benchmark::State& s) { SliderStep(s, window, false); })
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
