@@ -143,12 +143,12 @@ bool TForm1::ActSaveAsExecute() {
             QMessageBox::Yes)
             return false;
     }
+    const std::string file = PathBytes(target);
     bool projectWritten = false;
     QString error;
     {
         BusyCursor busy;
         try {
-            const std::string file = PathBytes(target);
             switch (entry) {
                 case 1:
                     SaveProjectFile(file);
@@ -193,7 +193,7 @@ bool TForm1::ActSaveAsExecute() {
             error = QString::fromUtf8(e.what());
         }
     }
-    SetCaption(PathBytes(target));
+    SetCaption(file);
     QCoreApplication::processEvents();
     if (!error.isEmpty()) ShowError(error);
     return projectWritten;

@@ -143,10 +143,10 @@ void WriteFileAtomically(const std::string& path, std::string_view bytes) {
         // A folder that takes no new files, holding a file the user may write: the file is written in place.
         if (::ftruncate(existing.fd, 0) != 0) throw FileError(fail + Reason(errno) + kept);
         const int fd = std::exchange(existing.fd, -1);
-        const bool written = WriteAll(fd, bytes) && ::fsync(fd) == 0;
-        const int error = errno;
-        if (::close(fd) != 0 || !written)
-            throw FileError(fail + Reason(written ? errno : error) +
+        int error = WriteAll(fd, bytes) && ::fsync(fd) == 0 ? 0 : errno;
+        if (::close(fd) != 0 && error == 0) error = errno;
+        if (error != 0)
+            throw FileError(fail + Reason(error) +
                             ". Its folder takes no new files, so it was being written in place and may be incomplete.");
         return;
     }
