@@ -76,9 +76,9 @@ void TForm1::dragEnterEvent(QDragEnterEvent* e) {
 }
 
 void TForm1::dropEvent(QDropEvent* e) {
-    QStringList files;
+    std::vector<std::string> files;
     for (const QUrl& u : e->mimeData()->urls())
-        if (u.isLocalFile()) files << u.toLocalFile();
+        if (u.isLocalFile()) files.push_back(LocalPathBytes(u));
     e->acceptProposedAction();
     Guarded([&] { FormDropFiles(files); });
 }
@@ -91,8 +91,8 @@ void TForm1::ActOpenExecute() {
     OpenPath(PathBytes(*file), ActOpen);
 }
 
-void TForm1::FormDropFiles(const QStringList& files) {
-    if (!files.isEmpty()) OpenPath(PathBytes(files.first()), this);
+void TForm1::FormDropFiles(const std::vector<std::string>& files) {
+    if (!files.empty()) OpenPath(files.front(), this);
 }
 
 void TForm1::OpenPath(const std::string& file, QObject* sender) {

@@ -84,7 +84,7 @@ public:
     bool ActSaveExecute();    // true when the project was written
     bool ActSaveAsExecute();  // true when the project file was written
     void ActOpenExecute();
-    void FormDropFiles(const QStringList& files);
+    void FormDropFiles(const std::vector<std::string>& files);  // paths as the system's bytes
     void SetMaxValueClick(int which);  // 0 BarNPX, 1 BarMPX
     void MenuEditBarsClick(int32_t tag);
     void MenuCopyBarsClick(int32_t tag);

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "export_common.h"
+#include "open_file.h"
 
 namespace korvel {
 
@@ -27,15 +28,14 @@ OutputFile::OutputFile(const std::string& fileName) : name_(fileName) {
     // never come, and an export must not write into a device. A folder is left to open, which names it.
     struct stat st {};
     if (::stat(fileName.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) Fail("is not a regular file", 0);
-    // Without waiting and without truncating, should the path have become something else since: only a
-    // regular file is then emptied.
-    const int fd = ::open(fileName.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
+    // Without waiting on a pipe and without truncating, should the path have become something else since:
+    // only a regular file is then emptied. A file server's lease on the old file is waited out.
+    const int fd = OpenWaitingOutLeases(fileName.c_str(), O_WRONLY | O_CREAT | O_NOCTTY | O_CLOEXEC, 0666);
     if (fd < 0 && errno == ENXIO) Fail("is not a regular file", 0);  // became a pipe with no reader since
     if (fd < 0) Fail("cannot be created", errno);
     if (::fstat(fd, &st) != 0) Fail("cannot be created", GiveUp(fd, errno));
     if (!S_ISREG(st.st_mode)) Fail("is not a regular file", GiveUp(fd, 0));
     if (::ftruncate(fd, 0) != 0) Fail("cannot be created", GiveUp(fd, errno));
-    (void)::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     file_ = ::fdopen(fd, "wb");
     if (file_ == nullptr) Fail("cannot be created", GiveUp(fd, errno));
     // The writers hand over many short pieces: a large buffer keeps the system calls few.

@@ -5,9 +5,11 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QDropEvent>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 
 #include <filesystem>
 #include <memory>
@@ -70,23 +72,23 @@ TEST_F(Files, ADamagedProjectOrANamedPipeIsRefusedAndChangesNothing) {
     const PanelState before = w->CapturePanel();
     const QString title = w->windowTitle();
     prompter.answers = {QMessageBox::No};  // leave the changes unsaved
-    w->FormDropFiles({Path("cut.krvl")});
+    w->FormDropFiles({dir.File("cut.krvl")});
     ASSERT_FALSE(prompter.asked.empty());
     EXPECT_EQ(prompter.asked.back().icon, QMessageBox::Critical);
     EXPECT_EQ(std::tuple(w->CapturePanel(), w->windowTitle(), w->ProjectSaved), std::tuple(before, title, false));
     // Dropped files: the extension in capitals still opens; only the first of several; a .txt does nothing.
     fs::copy_file(dir.File("good.krvl"), dir.File("UP.KRVL"));
     prompter.answers = {QMessageBox::No};
-    w->FormDropFiles({Path("UP.KRVL"), Path("cut.krvl")});
+    w->FormDropFiles({dir.File("UP.KRVL"), dir.File("cut.krvl")});
     EXPECT_EQ(std::pair(w->BarOf(Bar::TEA)->Position(), w->windowTitle()), std::pair(4400, QString("korvel - UP")));
-    w->FormDropFiles({Path("notes.txt")});
+    w->FormDropFiles({dir.File("notes.txt")});
     EXPECT_EQ(w->windowTitle(), "korvel - UP");
 
     // A named pipe is neither waited on when opened nor replaced when saved over, by Save As or by Save.
     test::FailIfBlocked guard;
     ASSERT_EQ(::mkfifo(dir.File("pipe.krvl").c_str(), 0600), 0);
     prompter.asked.clear();
-    w->FormDropFiles({Path("pipe.krvl")});
+    w->FormDropFiles({dir.File("pipe.krvl")});
     ASSERT_EQ(prompter.asked.size(), 1u);
     EXPECT_EQ(prompter.asked[0].text, "The file \"pipe.krvl\" is not a regular file.");
     w->BarOf(Bar::TEA)->SetPosition(5000);
@@ -126,7 +128,7 @@ TEST_F(Files, ParameterFileRunsItsBatchWithoutTouchingTheWindow) {
     const std::string info = w->InfoText;
     const int pos = w->HistoryRing.Pos();
     const QString title = w->windowTitle();
-    w->FormDropFiles({Path("p.krvlp")});
+    w->FormDropFiles({dir.File("p.krvlp")});
     EXPECT_EQ(Size(Path("batch.stl")), 84u + 50u * static_cast<std::uintmax_t>(w->Model.TriangleLast + 1));
     EXPECT_TRUE(w->StatusPanel0->text().startsWith("Exported"));
     EXPECT_TRUE(prompter.asked.empty());  // a success keeps to its status line
@@ -145,7 +147,7 @@ TEST_F(Files, ParameterFileRunsItsBatchWithoutTouchingTheWindow) {
                                 {"folder.krvlp", "\"folder.krvlp\" cannot be opened (Is a directory)."},
                                 {"nox0.krvlp", "is not valid: x0 (missing)."}}) {
         prompter.asked.clear();
-        w->FormDropFiles({Path(name)});
+        w->FormDropFiles({dir.File(name)});
         ASSERT_EQ(prompter.asked.size(), 1u) << name;
         EXPECT_EQ(prompter.asked[0].icon, QMessageBox::Critical);
         EXPECT_TRUE(prompter.asked[0].text.contains(reason)) << prompter.asked[0].text.toStdString();
@@ -159,7 +161,7 @@ TEST_F(Files, ParameterFileRunsItsBatchWithoutTouchingTheWindow) {
     ASSERT_EQ(::mkfifo(dir.File("out.stl").c_str(), 0600), 0);
     test::WriteWholeFile(dir.File("pipe.krvlp"), withKey("file", "out.stl"));
     prompter.asked.clear();
-    w->FormDropFiles({Path("pipe.krvlp")});
+    w->FormDropFiles({dir.File("pipe.krvlp")});
     prompter.answers = {QMessageBox::Yes};  // replace it
     SaveAs("out.stl", 6);
     ASSERT_EQ(prompter.asked.size(), 3u);
@@ -215,7 +217,7 @@ TEST_F(Files, EveryExportOpensInItsReader) {
     EXPECT_FALSE(w->ProjectSaved);  // exports never mark the project saved
 }
 
-TEST_F(Files, ACommandLinePathOpensAfterTheFirstActivation) {
+TEST_F(Files, ACommandLineOrDroppedPathOpensWithItsBytes) {
     SaveAs("cli.krvl", 1);
     w->ProjectSaved = true;
     // A name whose bytes are not UTF-8 is opened, and saved again, as the system gave it.
@@ -235,6 +237,19 @@ TEST_F(Files, ACommandLinePathOpensAfterTheFirstActivation) {
     w->ActSave->trigger();
     EXPECT_TRUE(w->ProjectSaved);
     EXPECT_NE(test::ReadAll(latin1 + "/p.krvl"), test::ReadAll(dir.File("cli.krvl")));
+    // A drop hands the paths over as URLs, percent-encoded: the bytes are kept there too. As on a real
+    // screen, the drag enters the window before it drops.
+    for (const std::string& path : {dir.File("cli.krvl"), latin1 + "/p.krvl"}) {
+        QMimeData mime;
+        mime.setUrls({QUrl::fromEncoded("file://" + QByteArray::fromStdString(path).toPercentEncoding("/"))});
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(w.get(), &enter);
+        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(w.get(), &drop);
+        EXPECT_EQ(std::pair(w->windowTitle(), w->CurrentFileName),
+                  std::pair(QFileInfo(QString::fromStdString(path)).completeBaseName().prepend("korvel - "), path));
+    }
+    EXPECT_TRUE(prompter.asked.empty());
 }
 
 }  // namespace

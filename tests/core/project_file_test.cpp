@@ -1,13 +1,18 @@
 // project_file_test.cpp — the project file: exact bytes, bit-exact round trips, damaged and hostile files, the atomic save.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <grp.h>
+#include <poll.h>
+#include <sys/fanotify.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <array>
+#include <atomic>
 #include <bit>
 #include <csignal>
 #include <cstdlib>
@@ -17,7 +22,9 @@
 #include <functional>
 #include <limits>
 #include <optional>
+#include <thread>
 
+#include "app/core/batch_export.h"
 #include "app/core/params_file.h"
 #include "app/core/project_file.h"
 #include "core_test_support.h"
@@ -286,6 +293,169 @@ TEST(AtomicWrite, SpecialFilesLinksLongNamesAndProtectedFiles) {
     EXPECT_EQ(test::ReadAll(F("open/ro.krvl")), "old");
     EXPECT_TRUE(test::ReadAll(F("closed/rw.krvl")) == project);  // in place
     EXPECT_EQ(fs::status(F("open/ro.krvl")).permissions(), fs::perms(0444));
+}
+
+// The modes of the regular files opened in folder while run runs, each as it was at the open (the opener
+// waits until it is seen); nullopt where this program may not watch opens.
+std::optional<std::vector<mode_t>> ModesOpenedIn(const std::filesystem::path& folder, const std::function<void()>& run) {
+    const int watch = ::fanotify_init(FAN_CLASS_CONTENT | FAN_CLOEXEC, O_RDONLY | O_CLOEXEC);
+    if (watch < 0) return std::nullopt;
+    if (::fanotify_mark(watch, FAN_MARK_ADD, FAN_OPEN_PERM | FAN_EVENT_ON_CHILD, AT_FDCWD, folder.c_str()) != 0) {
+        ::close(watch);
+        return std::nullopt;
+    }
+    std::vector<mode_t> modes;
+    std::atomic<bool> done{false};
+    std::thread watcher([&] {
+        alignas(fanotify_event_metadata) char buffer[4096];
+        for (pollfd ready{watch, POLLIN, 0}; !done;) {
+            ssize_t n = ::poll(&ready, 1, 10) > 0 ? ::read(watch, buffer, sizeof buffer) : 0;
+            for (auto* e = reinterpret_cast<fanotify_event_metadata*>(buffer); FAN_EVENT_OK(e, n); e = FAN_EVENT_NEXT(e, n)) {
+                struct stat st {};
+                if (::fstat(e->fd, &st) == 0 && S_ISREG(st.st_mode)) modes.push_back(st.st_mode & 07777);
+                const fanotify_response allow{e->fd, FAN_ALLOW};
+                (void)!::write(watch, &allow, sizeof allow);
+                ::close(e->fd);
+            }
+        }
+    });
+    run();
+    done = true;
+    watcher.join();
+    ::close(watch);
+    return modes;
+}
+
+std::string Attribute(const std::string& path, const char* name) {
+    std::string value(4096, '\0');
+    value.resize(static_cast<std::size_t>(std::max<ssize_t>(::getxattr(path.c_str(), name, value.data(), value.size()), 0)));
+    return value;
+}
+
+// Owner, group and mode of a file.
+std::tuple<uid_t, gid_t, mode_t> Owners(const std::string& path) {
+    struct stat st {};
+    ::stat(path.c_str(), &st);
+    return {st.st_uid, st.st_gid, st.st_mode & 07777};
+}
+
+TEST(AtomicWrite, ASaveKeepsOwnerGroupLinksAttributesAndPrivacy) {
+    namespace fs = std::filesystem;
+    test::TempDir dir;
+    const auto F = [&dir](const std::string& name) { return dir.File(name); };
+    const std::string project = EncodeProject(ProjectRecordsOf(DefaultPanelState()));
+    for (const char* name : {"p.krvl", "acl.krvl", "theirs.krvl", "private.krvl"}) test::WriteWholeFile(F(name), "old");
+    std::string skipped;
+    fs::create_hard_link(F("p.krvl"), F("q.krvl"));  // a second name sees the new project
+    EXPECT_EQ(SaveError(F("p.krvl")), "");
+    EXPECT_TRUE(test::ReadAll(F("q.krvl")) == project && fs::hard_link_count(F("p.krvl")) == 2);
+
+    // A user attribute, and an access list (version 2; tag and permissions, id) that lets user 65534 write.
+    const std::array<uint32_t, 11> acl = {2, 0x60001, ~0u, 0x60002, 65534, 0x40004, ~0u, 0x60010, ~0u, 0x40020, ~0u};
+    if (::setxattr(F("acl.krvl").c_str(), "user.origin", "probe", 5, 0) != 0 ||
+        ::setxattr(F("acl.krvl").c_str(), "system.posix_acl_access", acl.data(), sizeof acl, 0) != 0) {
+        skipped += " The test's folder takes no user attribute or access list (" + std::string(std::strerror(errno)) + ").";
+    } else {
+        const auto [list, owners] = std::pair(Attribute(F("acl.krvl"), "system.posix_acl_access"), Owners(F("acl.krvl")));
+        EXPECT_EQ(SaveError(F("acl.krvl")), "");
+        EXPECT_EQ(std::tuple(Attribute(F("acl.krvl"), "user.origin"), Attribute(F("acl.krvl"), "system.posix_acl_access"), Owners(F("acl.krvl"))),
+                  std::tuple("probe", list, owners));
+    }
+
+    // Another user's and group's project, saved by root, stays theirs.
+    fs::permissions(F("theirs.krvl"), fs::perms(0664));
+    if (::geteuid() != 0 || ::chown(F("theirs.krvl").c_str(), 65534, 65534) != 0) {
+        skipped += " Only root can give a file to another user.";
+    } else {
+        EXPECT_EQ(SaveError(F("theirs.krvl")), "");
+        EXPECT_EQ(Owners(F("theirs.krvl")), std::tuple(65534u, 65534u, 0664u));
+    }
+
+    // A private project is never opened as a wider file on the way, whatever the umask.
+    fs::permissions(F("private.krvl"), fs::perms(0600));
+    const mode_t umask = ::umask(0);
+    std::string saved;
+    const auto modes = ModesOpenedIn(dir.Folder(), [&] { saved = SaveError(F("private.krvl")); });
+    ::umask(umask);
+    if (!modes) {
+        skipped += " This program may not watch the opening of files (" + std::string(std::strerror(errno)) + ").";
+    } else {
+        EXPECT_EQ(std::pair(saved, modes->size()), std::pair(std::string(), std::size_t{2}));  // the old file and the new one
+        for (const mode_t mode : *modes) EXPECT_EQ(mode, 0600u) << std::oct << mode;
+    }
+    for (const char* name : {"acl.krvl", "theirs.krvl", "private.krvl"})
+        EXPECT_TRUE(test::ReadAll(F(name)) == project || skipped.find(name) != std::string::npos) << name;
+    if (!skipped.empty()) GTEST_SKIP() << skipped;
+}
+
+TEST(AtomicWrite, AnotherUsersSaveGoesInPlaceKeepingTheOwnerAndRefusesWhatDoesNotFit) {
+    namespace fs = std::filesystem;
+    test::TempDir dir;
+    const auto F = [&dir](const std::string& name) { return dir.File(name); };
+    // A shared folder, a sticky one, and one that takes no new files; in each a file everybody may write.
+    for (const auto& [folder, mode] : {std::pair{"shared", 0777}, {"sticky", 01777}, {"closed", 0555}}) {
+        fs::create_directory(F(folder));
+        test::WriteWholeFile(F(folder + std::string("/p.krvl")), "old contents");
+        fs::permissions(F(folder + std::string("/p.krvl")), fs::perms(0666));
+        fs::permissions(F(folder), fs::perms(mode));
+    }
+    fs::permissions(dir.Folder(), fs::perms(0755));
+    const auto reported = AsUnprivilegedUser([&] {
+        const std::string shared = SaveError(F("shared/p.krvl")) + "|" + SaveError(F("sticky/p.krvl")) + "|";
+        // In place, the new content must fit before the old is touched.
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit small{};
+        getrlimit(RLIMIT_FSIZE, &small);
+        small.rlim_cur = 100;
+        setrlimit(RLIMIT_FSIZE, &small);
+        return shared + SaveError(F("closed/p.krvl"));
+    });
+    fs::permissions(F("closed"), fs::perms(0755));
+    if (!reported) GTEST_SKIP() << "no unprivileged user to run the other user's saves as";
+    EXPECT_EQ(*reported, "||The file \"p.krvl\" could not be saved (File too large). An existing file of that name was left as it was.");
+    for (const char* folder : {"shared", "sticky"}) {
+        EXPECT_EQ(Owners(F(folder + std::string("/p.krvl"))), std::tuple(::geteuid(), ::getegid(), 0666u)) << folder;
+        EXPECT_TRUE(test::ReadAll(F(folder + std::string("/p.krvl"))) == EncodeProject(ProjectRecordsOf(DefaultPanelState())));
+        EXPECT_EQ(std::distance(fs::directory_iterator(F(folder)), {}), 1) << folder;  // no temporary left
+    }
+    EXPECT_EQ(test::ReadAll(F("closed/p.krvl")), "old contents");
+}
+
+// A lease on the file, as a file server holds one, taken on a descriptor of this program's own: an open
+// elsewhere asks the holder to let go (SIGIO), and the handler does, as a server would.
+int leased = -1;
+bool HoldLease(const std::string& path, int type) {
+    std::signal(SIGIO, [](int) { ::fcntl(leased, F_SETLEASE, F_UNLCK); });
+    leased = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    return leased >= 0 && ::fcntl(leased, F_SETLEASE, type) == 0;
+}
+
+// True when the holder was asked to let go and did.
+bool LetGo() {
+    const bool released = ::fcntl(leased, F_GETLEASE) == F_UNLCK;
+    ::close(std::exchange(leased, -1));
+    return released;
+}
+
+TEST(AtomicWrite, LeasesAreWaitedOutBySavesExportsAndReads) {
+    test::TempDir dir;
+    const auto F = [&dir](const std::string& name) { return dir.File(name); };
+    test::WriteWholeFile(F("p.krvl"), "old");
+    test::WriteWholeFile(F("out.stl"), "old");
+    const std::string params = ParamsFileText(DefaultPanelState(), "/h");
+    test::WriteWholeFile(F("run.krvlp"), test::SetKey(test::SetKey(params, "format", "stl"), "file", "out.stl"));
+    test::FailIfBlocked guard(30);
+    if (!HoldLease(F("p.krvl"), F_RDLCK)) GTEST_SKIP() << "no lease can be had on the test's folder: " << std::strerror(errno);
+    EXPECT_EQ(SaveError(F("p.krvl")), "");
+    EXPECT_TRUE(LetGo());
+    ASSERT_TRUE(HoldLease(F("out.stl"), F_RDLCK));
+    EXPECT_TRUE(RunParamsFile(F("run.krvlp"), ExportOptions{}, 64, 0, 0).Written);
+    EXPECT_TRUE(LetGo());
+    EXPECT_GT(std::filesystem::file_size(F("out.stl")), 84u);
+    ASSERT_TRUE(HoldLease(F("p.krvl"), F_WRLCK));
+    EXPECT_TRUE(ReadWholeFile(F("p.krvl")) == EncodeProject(ProjectRecordsOf(DefaultPanelState())));
+    EXPECT_TRUE(LetGo());
+    std::signal(SIGIO, SIG_DFL);
 }
 
 }  // namespace
