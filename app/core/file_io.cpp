@@ -234,11 +234,14 @@ void WriteFileAtomically(const std::string& path, std::string_view bytes) {
     if (exists && S_ISDIR(old.st_mode)) throw FileError(fail + Reason(EISDIR) + kKept);
     if (exists && !S_ISREG(old.st_mode)) throw NotRegular(path);
     Descriptor existing;
-    if (exists) {
+    const auto openExisting = [&] {
         existing.fd = OpenWaitingOutLeases(target.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
         if (existing.fd < 0 && errno == ENXIO) throw NotRegular(path);  // became a pipe with no reader since
         if (existing.fd < 0) throw FileError(fail + Reason(errno) + kKept);
         if (::fstat(existing.fd, &old) != 0 || !S_ISREG(old.st_mode)) throw NotRegular(path);
+    };
+    if (exists) {
+        openExisting();
         // A rename would leave the other names of the file with the old content.
         if (old.st_nlink > 1) return WriteInPlace(existing, bytes, fail, kToKeepTheFile);
     }
@@ -279,9 +282,7 @@ void WriteFileAtomically(const std::string& path, std::string_view bytes) {
         // A sticky folder lets only the file's owner replace it, though others may write it.
         if (!exists || (error != EPERM && error != EACCES)) abandon(error);
         discard();
-        existing.fd = OpenWaitingOutLeases(target.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
-        if (existing.fd < 0) throw FileError(fail + Reason(errno) + kKept);
-        if (::fstat(existing.fd, &old) != 0 || !S_ISREG(old.st_mode)) throw NotRegular(path);
+        openExisting();
         return WriteInPlace(existing, bytes, fail, kToKeepTheFile);
     }
     // Make the rename itself durable; a failure here no longer puts the data at risk.
